@@ -1,0 +1,120 @@
+#include "core/model/AreaImage.h"
+
+#include <cstdio>
+
+#include "core/model/ConfigItem.h"
+
+namespace korvane {
+
+std::vector<DefaultPatch> ParseDefaultValues(const std::string& text) {
+  std::vector<DefaultPatch> patches;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t comma = text.find(',', pos);
+    if (comma == std::string::npos) comma = text.size();
+    const std::string entry = text.substr(pos, comma - pos);
+    pos = comma + 1;
+    if (entry.empty()) continue;
+    DefaultPatch p;
+    unsigned addr = 0, value = 0;
+    int sbit = -1, ebit = -1;
+    int filled;
+    if (entry.find('(') != std::string::npos) {
+      filled = std::sscanf(entry.c_str(), "%X(%d:%d)=%X", &addr, &sbit, &ebit, &value);
+      if (filled >= 1) p.addr = static_cast<int32_t>(addr);
+      if (filled >= 2) p.sbit = sbit;
+      if (filled >= 3) p.ebit = ebit;
+      if (filled >= 4) p.value = static_cast<int32_t>(value);
+    } else {
+      filled = std::sscanf(entry.c_str(), "%X=%X", &addr, &value);
+      if (filled >= 1) p.addr = static_cast<int32_t>(addr);
+      if (filled >= 2) p.value = static_cast<int32_t>(value);
+    }
+    patches.push_back(p);
+  }
+  return patches;
+}
+
+bool FieldInside(int64_t addr, uint32_t size, uint32_t limit) {
+  return addr >= 0 && addr + static_cast<int64_t>(size) <= static_cast<int64_t>(limit);
+}
+
+uint32_t BitMask(int32_t sbit, int32_t ebit) {
+  const int width = ebit - sbit + 1;
+  if (width >= 32) return 0xFFFFFFFFu;
+  if (width <= 0) return 0;
+  return static_cast<uint32_t>((uint64_t{1} << width) - 1);
+}
+
+namespace {
+
+uint32_t LoadWord(const uint8_t* p, uint32_t size) {
+  uint32_t w = 0;
+  for (uint32_t i = 0; i < size; ++i) w |= static_cast<uint32_t>(p[i]) << (8 * i);
+  return w;
+}
+
+void StoreWord(uint8_t* p, uint32_t size, uint32_t w) {
+  for (uint32_t i = 0; i < size; ++i) p[i] = static_cast<uint8_t>(w >> (8 * i));
+}
+
+bool HasField(const ConfigItem& item, uint32_t limit) {
+  return (item.size == 1 || item.size == 2 || item.size == 4) && FieldInside(item.addr, item.size, limit);
+}
+
+// Shifts of 32 or more would be undefined; such bits lie outside the word anyway.
+uint32_t ShiftLeft(uint32_t v, int32_t by) { return by >= 0 && by < 32 ? v << by : 0; }
+uint32_t ShiftRight(uint32_t v, int32_t by) { return by >= 0 && by < 32 ? v >> by : 0; }
+
+}  // namespace
+
+uint32_t ReadField(const ConfigItem& item, const uint8_t* image, uint32_t limit) {
+  if (!image || !HasField(item, limit)) return 0;
+  const uint32_t word = LoadWord(image + item.addr, item.size);
+  if (!item.HasValidBitRange()) return word;
+  return ShiftRight(word, item.sbit) & BitMask(item.sbit, item.ebit);
+}
+
+void WriteField(const ConfigItem& item, uint32_t value, uint8_t* image, uint32_t limit) {
+  if (!image || !HasField(item, limit)) return;
+  uint8_t* p = image + item.addr;
+  uint32_t word = LoadWord(p, item.size);
+  if (item.HasValidBitRange()) {
+    const uint32_t mask = BitMask(item.sbit, item.ebit);
+    word &= ~ShiftLeft(mask, item.sbit);
+    word |= ShiftLeft(value & mask, item.sbit);
+  } else {
+    word = value;
+  }
+  StoreWord(p, item.size, word);
+}
+
+void ApplyDefaultValues(AreaImage& image, const AreaLayout& layout) {
+  image.patches = ParseDefaultValues(layout.defaultValues);
+  for (const DefaultPatch& p : image.patches) {
+    if (p.addr == -1 || static_cast<uint32_t>(p.addr) >= kImageSize || static_cast<uint32_t>(p.addr) >= image.bytes.size())
+      continue;
+    uint8_t& byte = image.bytes[static_cast<uint32_t>(p.addr)];
+    if (p.sbit == -1 || p.ebit == -1) {
+      byte = static_cast<uint8_t>(p.value);
+    } else {
+      const uint32_t mask = BitMask(p.sbit, p.ebit);
+      uint32_t b = byte;
+      b &= ~ShiftLeft(mask, p.sbit);
+      b |= ShiftLeft(static_cast<uint32_t>(p.value) & mask, p.sbit);
+      byte = static_cast<uint8_t>(b);
+    }
+  }
+}
+
+void ComplementOptionBytes(AreaImage& image, const AreaLayout& layout) {
+  const uint64_t end = image.bytes.size();
+  for (uint64_t off = 0; off < image.optionLength; off += 4) {
+    const uint64_t at = uint64_t{layout.optionStart} + off;
+    if (at + 3 >= end) break;
+    image.bytes[at + 2] = static_cast<uint8_t>(~image.bytes[at]);
+    image.bytes[at + 3] = static_cast<uint8_t>(~image.bytes[at + 1]);
+  }
+}
+
+}  // namespace korvane

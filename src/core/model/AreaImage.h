@@ -1,0 +1,56 @@
+#pragma once
+// The image of the chip's address space, item fields inside images, the
+// description's fixed patches and the option complement rule.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/model/AreaLayout.h"
+
+namespace korvane {
+
+struct ConfigItem;
+
+// One entry of defaultValues; -1 where the entry gave nothing.
+struct DefaultPatch {
+  int32_t addr = -1;
+  int32_t sbit = -1;
+  int32_t ebit = -1;
+  int32_t value = -1;
+};
+
+// "ADDR=VALUE" or "ADDR(SBIT:EBIT)=VALUE" entries separated by ","; empty
+// entries are skipped.
+std::vector<DefaultPatch> ParseDefaultValues(const std::string& text);
+
+struct AreaImage {
+  std::vector<uint8_t> bytes = std::vector<uint8_t>(kImageSize, 0);  // byte n holds chip address n
+  uint32_t limit = kImageSize;
+  uint32_t codeLength = 0;    // code length of the last code-file load, a multiple of 512
+  uint32_t optionLength = 0;  // option bytes of the last code-file load
+  std::vector<DefaultPatch> patches;
+};
+
+// Reads the item's field from an image of limit bytes: the size-byte
+// little-endian word at addr, shifted and masked by a valid bit range. A field
+// of another size, or one not wholly inside the image, reads as 0.
+uint32_t ReadField(const ConfigItem& item, const uint8_t* image, uint32_t limit);
+
+// Writes value into the item's field; bits outside a valid range keep their
+// contents. Fields of another size, or not wholly inside the image, are not written.
+void WriteField(const ConfigItem& item, uint32_t value, uint8_t* image, uint32_t limit);
+
+// True when a size-byte field at addr lies wholly inside an image of limit bytes.
+bool FieldInside(int64_t addr, uint32_t size, uint32_t limit);
+
+// Mask of bits sbit..ebit counted from bit 0, worked out in 64 bits.
+uint32_t BitMask(int32_t sbit, int32_t ebit);
+
+// Rebuilds image.patches from layout.defaultValues and applies them.
+void ApplyDefaultValues(AreaImage& image, const AreaLayout& layout);
+
+// Bytes 2 and 3 of every option word become the complements of bytes 0 and 1,
+// for each word below optionLength (inside the image only).
+void ComplementOptionBytes(AreaImage& image, const AreaLayout& layout);
+
+}  // namespace korvane
