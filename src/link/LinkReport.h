@@ -1,0 +1,32 @@
+#pragma once
+// How results of the link reach the user: log lines, the status text, the
+// recorded result and message, and the progress that only moves forward.
+#include <string>
+
+#include "link/LinkContext.h"
+
+namespace korvane {
+
+// Routes text to the status text and/or the log panel of the known view.
+void Report(LinkContext& link, const std::string& text, unsigned colour, bool toStatusBar, bool toLog, bool stamped);
+// The runner's way: a time-stamped log line only.
+inline void ReportLog(LinkContext& link, const std::string& text, unsigned colour) {
+  Report(link, text, colour, false, true, true);
+}
+
+// The looked-up text of "ERROR_" followed by the code.
+std::string ErrorText(const LinkContext& link, int code);
+// The looked-up name of an operation kind.
+std::string OperationName(const LinkContext& link, int kind);
+
+// Records code as the result, with the kind's name and the code's text joined
+// by the full-width comma as the message; for success too.
+void ReportResult(LinkContext& link, int code, int kind);
+// After the worker: a user cancel turns the result into 1005; the message is
+// logged in the failure or success colour.
+void FinalReport(LinkContext& link);
+
+// Raises the progress bar to value when it shows 0 or less than value.
+void RaiseProgress(LinkContext& link, int value);
+
+}  // namespace korvane
