@@ -51,6 +51,10 @@ struct LinkContext {
   PortSettings settings;
   BurnConfigRecord burnConfig;
 
+  // The pause after every operation before the progress dialog is asked to
+  // close, so that the user sees the bar at its end. Tests shorten it.
+  int epiloguePauseMs = 500;
+
   // A removal seen while the worker runs: the port is closed once it has ended.
   bool closePending = false;
 

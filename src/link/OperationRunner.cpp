@@ -18,8 +18,6 @@ namespace {
 
 using R = DeviceInfoRecord;
 
-constexpr int kEpilogueSleepMs = 500;
-
 struct AreaSteps {
   LinkArea area;
   AreaKind kind;
@@ -230,7 +228,7 @@ void RunOperation(LinkContext& link, int kind) {
       break;
     case kOpWriteBurnConfig:
       if (!Ok(link)) {
-        Sleep(kEpilogueSleepMs);
+        Sleep(link.epiloguePauseMs);
         return;
       }
       ReportResult(link, WriteBurnConfig(link, link.burnConfig), kind);
@@ -238,7 +236,7 @@ void RunOperation(LinkContext& link, int kind) {
     case kOpReadToolInfo:
     case kOpReadChipInfo: {
       if (!Ok(link)) {
-        Sleep(kEpilogueSleepMs);
+        Sleep(link.epiloguePauseMs);
         return;
       }
       DeviceInfoRecord info;
@@ -268,7 +266,7 @@ void RunOperation(LinkContext& link, int kind) {
   }
 
   if (Ok(link)) RaiseProgress(link, 100);
-  Sleep(kEpilogueSleepMs);
+  Sleep(link.epiloguePauseMs);
 }
 
 bool StartWorker(LinkContext& link) {

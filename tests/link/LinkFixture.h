@@ -1,0 +1,146 @@
+#pragma once
+// A link context over the in-process programmer model, with a chip layout,
+// a small language table and a view that records everything it is shown.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "FakeLine.h"
+#include "core/model/CoreContext.h"
+#include "link/LinkContext.h"
+#include "sim/ProgrammerModel.h"
+
+namespace korvane::test {
+
+struct RecordingView : ILinkView {
+  struct Line {
+    std::string text;
+    unsigned colour;
+    bool stamped;
+  };
+  std::mutex lock;
+  std::vector<Line> log;
+  std::vector<Line> status;
+  std::vector<int> progress;
+  int current = 0;
+  std::vector<std::pair<int, std::unique_ptr<ReadResult>>> reads;
+  std::vector<std::pair<int, DeviceInfoRecord>> infos;
+  int ended = 0;
+
+  void AppendLog(const std::string& text, unsigned colour, bool stamped) override {
+    std::lock_guard<std::mutex> g(lock);
+    log.push_back({text, colour, stamped});
+  }
+  void SetStatusText(const std::string& text, unsigned colour) override {
+    std::lock_guard<std::mutex> g(lock);
+    status.push_back({text, colour, false});
+  }
+  int ProgressValue() override { return current; }
+  void SetProgress(int value) override {
+    current = value;
+    progress.push_back(value);
+  }
+  void PostReadResult(int kind, std::unique_ptr<ReadResult> result) override {
+    reads.emplace_back(kind, std::move(result));
+  }
+  void SendDeviceInfo(int kind, const DeviceInfoRecord& record) override { infos.emplace_back(kind, record); }
+  void OperationEnded() override { ++ended; }
+
+  std::vector<std::string> LogTexts() {
+    std::lock_guard<std::mutex> g(lock);
+    std::vector<std::string> out;
+    for (const Line& l : log) out.push_back(l.text);
+    return out;
+  }
+};
+
+inline const char* kTestLanguage = R"(<language name="en-us">
+  <text key="ERROR_0">Success</text>
+  <text key="ERROR_3">Resynchronised</text>
+  <text key="ERROR_33">Programmer error 33</text>
+  <text key="ERROR_1003">No answer</text>
+  <text key="ERROR_1004">Bad check byte</text>
+  <text key="ERROR_1005">Cancelled</text>
+  <text key="ERROR_1008">No firmware update</text>
+  <text key="ERROR_1010">Chip mismatch</text>
+  <text key="COMMAND_READ_TOOL_CONFIG_REQ">Read tool config</text>
+  <text key="COMMAND_WRITE_TOOL_CODE_REQ">Write tool code</text>
+  <text key="COMMAND_READ_CHECK_REQ">Compare checksums</text>
+  <text key="COMMAND_FIREWARE_UPDATE_REQ">Firmware update</text>
+  <text key="CHIP_TYPE_ID">Chip type</text>
+  <text key="FUNC_TYPE_ID">Function type</text>
+  <text key="ConfAreaSize">Conf size</text>
+  <text key="CodeAreaSize">Code size</text>
+  <text key="ConfOptionSize">Option size</text>
+  <text key="SOFTWARE_VERSION">Software</text>
+  <text key="HARDWARE_VERSION">Hardware</text>
+  <text key="DATA_CHECKSUM">Conf checksum</text>
+  <text key="PROG_CHECKSUM">Code checksum</text>
+  <text key="OPTION_CHECKSUM">Option checksum</text>
+  <text key="PC_CONF_CHECKSUM">PC conf</text>
+  <text key="ARM_CONF_CHECKSUM">Tool conf</text>
+  <text key="CONF_CHECKSUM_SUCCESS">conf same</text>
+  <text key="CONF_CHECKSUM_FAIL">conf differs</text>
+  <text key="PC_CODE_CHECKSUM">PC code</text>
+  <text key="ARM_CODE_CHECKSUM">Tool code</text>
+  <text key="CODE_CHECKSUM_SUCCESS">code same</text>
+  <text key="CODE_CHECKSUM_FAIL">code differs</text>
+  <text key="SELECT_PORT_NOTREADY">Port not ready</text>
+  <text key="Dev-Connected">Connected %s</text>
+  <text key="Dev-Disconnect">Disconnected %s</text>
+  <text key="DEV_ONLINE_EVENT">Device online</text>
+  <text key="DEV_OFFLINE_EVENT">Device offline</text>
+</language>)";
+
+constexpr uint32_t kChipType = 0x35;
+constexpr uint32_t kFuncType = 1;
+
+// code 0x0000..0x7FFF, conf 0x8000..0x81FF, option 0x10000..0x1000F.
+inline void SetTestLayout(CoreContext& core) {
+  core.layout.fill = 0xFF;
+  core.layout.codeStart = 0;
+  core.layout.codeSize = 0x8000;
+  core.layout.confStart = 0x8000;
+  core.layout.confSize = 0x200;
+  core.layout.optionStart = 0x10000;
+  core.layout.optionSize = 0x10;
+  core.chipKind = {kChipType, kFuncType};
+  core.language.LoadFromXml(kTestLanguage);
+}
+
+struct LinkFixture : ::testing::Test {
+  CoreContext core;
+  LinkContext link{core};
+  ProgrammerModel model{kChipType, kFuncType};
+  FakeLine line{&model};
+  RecordingView view;
+
+  LinkFixture() {
+    SetTestLayout(core);
+    link.channel = &line;
+    link.view = &view;
+    link.epiloguePauseMs = 0;
+  }
+
+  // The requests seen as "cmd" tokens: "+" when more blocks follow, "c" for the chip.
+  std::string Requests() const {
+    std::string out;
+    for (const auto& s : model.seen) {
+      if (!out.empty()) out += ' ';
+      out += std::to_string(s.command);
+      if (s.flags & 0x08) out += '+';
+      if (s.flags & 0x01) out += 'c';
+    }
+    return out;
+  }
+
+  // A transfer copy with a recognisable pattern in every area.
+  void FillTransferCopy() {
+    link.transferCopy.assign(kImageSize, 0xFF);
+    for (uint32_t i = 0; i < 0x20000; ++i) link.transferCopy[i] = uint8_t(i * 7 + (i >> 8));
+  }
+};
+
+}  // namespace korvane::test

@@ -1,0 +1,263 @@
+#include "link/OperationRunner.h"
+
+#include <gtest/gtest.h>
+
+#include "LinkFixture.h"
+#include "core/files/ChecksumCrc32.h"
+#include "core/text/TextFormat.h"
+#include "link/LinkReport.h"
+#include "link/OperationKind.h"
+
+namespace korvane {
+namespace {
+
+using test::LinkFixture;
+using R = DeviceInfoRecord;
+
+struct OperationRunnerTest : LinkFixture {
+  OperationRunnerTest() {
+    FillTransferCopy();
+    link.writeLength[kLinkAreaCode] = 0x300;
+    link.writeLength[kLinkAreaConf] = 0x200;
+    link.writeLength[kLinkAreaOption] = 0x10;
+    model.Info(TargetKind::Tool).field[R::CodeLength] = 0x200;
+    model.Info(TargetKind::Chip).field[R::CodeLength] = 0x200;
+  }
+
+  int Run(int kind) {
+    link.kind = kind;
+    link.result = 0;
+    RunOperation(link, kind);
+    return link.result;
+  }
+};
+
+// Every kind's requests: "+" more blocks follow, "c" the chip flag.
+TEST_F(OperationRunnerTest, EveryKindSendsItsSequence) {
+  const struct {
+    int kind;
+    const char* requests;
+  } cases[] = {
+      {1, "5 1 6 3+ 3 2"},
+      {4, "5 1 6c 3+c 3c 2"},
+      {12, "1 6 3+ 3 2"},
+      {13, "1 6c 3+c 3c 2"},
+      {8, "1 6 3+ 3 2"},
+      {9, "1 6c 3+c 3c 2"},
+      {16, "1 6 3 2"},
+      {17, "1 6c 3c 2"},
+      {14, "1 6 4+ 4 7 2"},
+      {15, "1 6c 4+c 4c 7c 2"},
+      {18, "1 6 4 7 2"},
+      {19, "1 6c 4c 7c 2"},
+      {2, "1 6 4+ 4 9 7 2"},
+      {5, "1 6c 4+c 4c 9 7c 2"},
+      {10, "1 6 4+ 4+ 4 4 9 7 2"},
+      {11, "1 6c 4+c 4+c 4c 4c 9 7c 2"},
+      {3, "1 6 4+ 4 4+ 4+ 4 4 9 7 2"},
+      {6, "1 6c 4+c 4c 4+c 4+c 4c 4c 9 7c 2"},
+      {7, ""},
+      {20, ""},
+      {21, "9"},
+      {23, "6"},
+      {24, "6c"},
+      {22, "1 6 10 10 10 2"},
+      {99, ""},
+  };
+  for (const auto& c : cases) {
+    model.seen.clear();
+    link.checkMask = 7;
+    const int result = Run(c.kind);
+    EXPECT_EQ(Requests(), c.requests) << "kind " << c.kind;
+    EXPECT_EQ(result, c.kind == 7 ? kLinkNoFirmwareUpdate : 0) << "kind " << c.kind;
+  }
+}
+
+TEST_F(OperationRunnerTest, BurnMasksFollowTheAreasWritten) {
+  const struct {
+    int kind;
+    uint8_t mask;
+  } cases[] = {{2, 2}, {5, 2}, {10, 5}, {11, 5}, {3, 7}, {6, 7}};
+  for (const auto& c : cases) {
+    Run(c.kind);
+    EXPECT_EQ(model.BurnConfig().bytes[0], c.mask) << c.kind;
+    EXPECT_EQ(model.BurnConfig().bytes[1], 0) << "the rest of the record is zero";
+  }
+  link.burnConfig.bytes[0] = 4;
+  link.burnConfig.bytes[3] = 0x77;
+  Run(21);
+  EXPECT_EQ(model.BurnConfig().bytes[0], 4);
+  EXPECT_EQ(model.BurnConfig().bytes[3], 0x77);
+}
+
+TEST_F(OperationRunnerTest, AToolWriteStampsTheChipAndTheWrittenAreas) {
+  model.Info(TargetKind::Tool).field[R::ChipType] = 0x99;
+  ASSERT_EQ(Run(kOpWriteToolCode), 0);
+  const R& info = model.Info(TargetKind::Tool);
+  EXPECT_EQ(info.field[R::ChipType], test::kChipType);
+  EXPECT_EQ(info.field[R::FuncType], test::kFuncType);
+  EXPECT_EQ(info.field[R::CodeLength], 0x300u);
+  EXPECT_EQ(info.field[R::ConfLength], 0x200u);
+  EXPECT_EQ(info.field[R::OptionLength], 0x10u);
+  const uint8_t* copy = link.transferCopy.data();
+  EXPECT_EQ(info.field[R::CodeChecksum], ChecksumCrc32(copy, 0x300));
+  EXPECT_EQ(info.field[R::ConfChecksum], ChecksumCrc32(copy + 0x8000, 0x200));
+  EXPECT_EQ(info.field[R::OptionChecksum], ChecksumCrc32(copy + 0x10000, 0x10));
+  for (uint32_t a : {0u, 0x2FFu}) EXPECT_EQ(model.Byte(TargetKind::Tool, kSelectCode, a), copy[a]);
+  EXPECT_EQ(model.Byte(TargetKind::Tool, kSelectCode, 0x300), 0xFF) << "nothing past the written length";
+  EXPECT_EQ(view.progress.back(), 100);
+}
+
+TEST_F(OperationRunnerTest, AChipWriteKeepsTheIdentityTheChipReported) {
+  model.Info(TargetKind::Chip).field[R::FuncType] = 4;
+  ASSERT_EQ(Run(kOpWriteChipConfFlash), 0);
+  EXPECT_EQ(model.Info(TargetKind::Chip).field[R::FuncType], 4u);
+  EXPECT_EQ(model.Byte(TargetKind::Chip, kSelectConf, 0x8000), link.transferCopy[0x8000]);
+  EXPECT_EQ(model.Byte(TargetKind::Tool, kSelectConf, 0x8000), 0xFF);
+}
+
+TEST_F(OperationRunnerTest, ReadsHandTheAreaToTheView) {
+  for (uint32_t i = 0; i < 0x200; ++i) model.SetByte(TargetKind::Tool, kSelectCode, i, uint8_t(i ^ 0x5A));
+  ASSERT_EQ(Run(kOpReadToolCodeFlash), 0);
+  ASSERT_EQ(view.reads.size(), 1u);
+  const ReadResult& area = *view.reads[0].second;
+  EXPECT_EQ(view.reads[0].first, kOpReadToolCodeFlash);
+  EXPECT_EQ(area.size, 0x200u) << "as much code as the programmer holds";
+  EXPECT_EQ(area.address, 0u);
+  EXPECT_EQ(area.data[0x1FF], uint8_t(0x1FF ^ 0x5A));
+  EXPECT_EQ(link.readSize[kLinkAreaCode], 0x200u);
+}
+
+TEST_F(OperationRunnerTest, ReadConfigLogsTheDeviceInformation) {
+  ASSERT_EQ(Run(kOpReadToolConfig), 0);
+  const auto lines = view.LogTexts();
+  ASSERT_GE(lines.size(), 11u);
+  EXPECT_EQ(lines[0], "Read tool config");
+  EXPECT_EQ(lines[1], " Software:2.1");
+  EXPECT_EQ(lines[2], " Hardware:1.3");
+  EXPECT_EQ(lines[3], " Chip type:0x00000035");
+  EXPECT_EQ(lines[4], " Function type:0x00000001 (Adapter)");
+  EXPECT_EQ(lines[8], " Conf size:0x00000200 (0.5 K)");
+  EXPECT_EQ(lines[10], " Option size:0x00000010 (0.0 K)");
+  for (const auto& l : view.log) EXPECT_TRUE(l.stamped);
+  EXPECT_EQ(view.log[0].colour, kColourInfo);
+}
+
+TEST_F(OperationRunnerTest, AChipOfAnotherTypeIsNotRead) {
+  model.Info(TargetKind::Chip).field[R::ChipType] = 0x36;
+  model.Info(TargetKind::Chip).field[R::FuncType] = 9;
+  EXPECT_EQ(Run(kOpReadChipConfig), kLinkChipMismatch);
+  EXPECT_EQ(Requests(), "5 1 6c");
+  const auto lines = view.LogTexts();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[1], " Chip type:0x00000036");
+  EXPECT_EQ(lines[2], " Function type:0x00000009 (Unknown Type)");
+  EXPECT_TRUE(view.reads.empty());
+  EXPECT_EQ(link.message, "\xEF\xBC\x8C" "Chip mismatch");  // this kind has no name in the table
+}
+
+TEST_F(OperationRunnerTest, TheFirstFailureSkipsTheRestAndLeavesTheBar) {
+  model.AddFault({FaultKind::Status, kCmdWriteBlock, 3});
+  EXPECT_EQ(Run(kOpWriteToolCode), kFaultStatus);
+  EXPECT_EQ(Requests(), "1 6 4+ 4 4+");
+  EXPECT_LT(view.progress.back(), 100);
+  EXPECT_EQ(link.message, "Write tool code\xEF\xBC\x8CProgrammer error 33");
+}
+
+TEST_F(OperationRunnerTest, ProgressOnlyMovesForward) {
+  ASSERT_EQ(Run(kOpWriteToolCode), 0);
+  for (size_t i = 1; i < view.progress.size(); ++i) EXPECT_GE(view.progress[i], view.progress[i - 1]);
+  EXPECT_EQ(view.progress.front(), 0);
+  EXPECT_EQ(view.progress.back(), 100);
+}
+
+TEST_F(OperationRunnerTest, CompareReportsEachAreaAndAMismatchIsNoError) {
+  // The tool holds the conf area as the PC has it, but other code.
+  for (uint32_t i = 0; i < 0x200; ++i) {
+    model.SetByte(TargetKind::Tool, kSelectConf, 0x8000 + i, link.transferCopy[0x8000 + i]);
+    model.SetByte(TargetKind::Tool, kSelectCode, i, uint8_t(~link.transferCopy[i]));
+  }
+  link.checkMask = 3;
+  EXPECT_EQ(Run(kOpCompareChecksums), 0);
+  std::vector<test::RecordingView::Line> verdicts;
+  for (const auto& l : view.log)
+    if (l.text.find("PC ") == 0) verdicts.push_back(l);
+  ASSERT_EQ(verdicts.size(), 2u);
+  const uint32_t conf = ChecksumCrc32(link.transferCopy.data() + 0x8000, 0x200);
+  EXPECT_EQ(verdicts[0].text, StrFormat("PC conf:0x%08X  Tool conf:0x%08X (conf same)", conf, conf));
+  EXPECT_EQ(verdicts[0].colour, kColourSuccess);
+  EXPECT_NE(verdicts[1].text.find("(code differs)"), std::string::npos);
+  EXPECT_EQ(verdicts[1].colour, kColourFailure);
+  EXPECT_EQ(link.compareMismatch, 2u);
+  EXPECT_EQ(link.readSize[kLinkAreaCode], 0x200u);
+}
+
+TEST_F(OperationRunnerTest, FirmwareUpdateSendsNothing) {
+  EXPECT_EQ(Run(kOpFirmwareUpdate), kLinkNoFirmwareUpdate);
+  EXPECT_TRUE(line.Written().empty());
+  EXPECT_EQ(link.message, "Firmware update\xEF\xBC\x8CNo firmware update");
+}
+
+TEST_F(OperationRunnerTest, InformationRecordsGoToTheView) {
+  ASSERT_EQ(Run(kOpReadChipInfo), 0);
+  ASSERT_EQ(view.infos.size(), 1u);
+  EXPECT_EQ(view.infos[0].first, kOpReadChipInfo);
+  EXPECT_EQ(view.infos[0].second.field[R::ConfLength], 0x200u);
+}
+
+TEST_F(OperationRunnerTest, FinalReportAfterAUserCancel) {
+  link.kind = kOpWriteToolCode;
+  ReportResult(link, kLinkNoAnswer, kOpWriteToolCode);
+  link.userCancel = 1;
+  FinalReport(link);
+  EXPECT_EQ(link.result, kLinkCancelled);
+  ASSERT_FALSE(view.log.empty());
+  EXPECT_EQ(view.log.back().text, "Write tool code, Cancelled");
+  EXPECT_EQ(view.log.back().colour, kColourFailure);
+
+  link.userCancel = 0;
+  ReportResult(link, 0, kOpWriteToolCode);
+  FinalReport(link);
+  EXPECT_EQ(view.log.back().text, "Write tool code\xEF\xBC\x8CSuccess");
+  EXPECT_EQ(view.log.back().colour, kColourSuccess);
+}
+
+TEST_F(OperationRunnerTest, TheWorkerRunsOnItsOwnThreadAndEnds) {
+  link.epiloguePauseMs = 10;
+  EXPECT_EQ(RunOperationBlocking(link, kOpReadToolConfFlash), 0);
+  EXPECT_EQ(view.ended, 1);
+  EXPECT_FALSE(link.WorkerRunning());
+  EXPECT_EQ(view.log.back().colour, kColourSuccess);
+}
+
+TEST_F(OperationRunnerTest, ACancelInTheMiddleOfAWriteEndsIt) {
+  int blocks = 0;
+  line.onRequest = [&](test::FakeLine&) {
+    if (model.seen.back().command == kCmdWriteBlock && ++blocks == 2) link.cancel = 1, link.userCancel = 1;
+  };
+  // The answer already there is not taken once the cancel is seen.
+  EXPECT_EQ(RunOperationBlocking(link, kOpWriteToolCode), kLinkCancelled);
+  EXPECT_EQ(view.log.back().text, "Write tool code, Cancelled");
+  EXPECT_EQ(Requests(), "1 6 4+ 4");
+}
+
+TEST_F(OperationRunnerTest, PortReadyNamesWhatIsMissing) {
+  struct Boxes : IMessageBox {
+    std::vector<std::string> texts;
+    int ShowMessageBox(const std::string& text, const std::string&, unsigned) override {
+      texts.push_back(text);
+      return IDOK;
+    }
+  } boxes;
+  core.messageBox = &boxes;
+  EXPECT_TRUE(PortReady(link, true, true, true));
+  EXPECT_FALSE(PortReady(link, true, true, false));
+  line.open = false;
+  EXPECT_FALSE(PortReady(link, true, true, true));
+  EXPECT_TRUE(PortReady(link, true, false, true));
+  EXPECT_EQ(RunOperationBlocking(link, kOpReadToolConfig), kLinkPortNotOpen);
+  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"", "Port not ready", "Port not ready"}));
+}
+
+}  // namespace
+}  // namespace korvane
