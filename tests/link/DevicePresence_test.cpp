@@ -1,0 +1,133 @@
+#include "link/DevicePresence.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "LinkFixture.h"
+#include "PseudoTerminal.h"
+#include "link/DeviceInfoLines.h"
+#include "link/OperationKind.h"
+#include "link/OperationRunner.h"
+#include "link/PortSetup.h"
+
+namespace korvane {
+namespace {
+
+using test::PseudoTerminal;
+using test::RecordingView;
+
+// The port is reached through a symlink, the way a udev rule or the emulator
+// names it, so that a new device can take the old name.
+struct DevicePresenceTest : ::testing::Test {
+  CoreContext core;
+  LinkContext link{core};
+  RecordingView view;
+  std::unique_ptr<PseudoTerminal> pty = std::make_unique<PseudoTerminal>();
+  std::string name = (std::filesystem::temp_directory_path() / ("korvane-presence-" + std::to_string(::getpid()))).string();
+
+  DevicePresenceTest() {
+    test::SetTestLayout(core);
+    link.view = &view;
+    link.epiloguePauseMs = 0;
+    Point();
+    PortSettings settings;
+    settings.portName = name;
+    EXPECT_TRUE(OpenPort(link, settings));
+  }
+  ~DevicePresenceTest() override { ::unlink(name.c_str()); }
+
+  void Point() {
+    ::unlink(name.c_str());
+    ASSERT_EQ(::symlink(pty->slave.c_str(), name.c_str()), 0);
+  }
+};
+
+TEST_F(DevicePresenceTest, UnplugAndPlugBack) {
+  OnDeviceChange(link, kDeviceRemoveComplete);
+  EXPECT_TRUE(link.port.IsOpen()) << "another device left; ours still answers";
+  EXPECT_TRUE(view.log.empty());
+
+  pty->HangUp();
+  OnDeviceChange(link, kDeviceRemoveComplete);
+  EXPECT_FALSE(link.port.IsOpen());
+  ASSERT_EQ(view.log.size(), 1u);
+  EXPECT_EQ(view.log[0].text, "Device offline");
+  EXPECT_EQ(view.log[0].colour, kColourFailure);
+  EXPECT_TRUE(view.log[0].stamped);
+  ASSERT_EQ(view.status.size(), 1u);
+  EXPECT_EQ(view.status[0].text, "Disconnected " + name);
+  EXPECT_EQ(view.status[0].colour, kColourFailure);
+
+  OnDeviceChange(link, kDeviceArrival);  // nothing there yet
+  EXPECT_FALSE(link.port.IsOpen());
+  EXPECT_EQ(view.log.size(), 1u);
+
+  pty = std::make_unique<PseudoTerminal>();
+  Point();
+  OnDeviceChange(link, 0x0007);  // other events are ignored
+  EXPECT_FALSE(link.port.IsOpen());
+  OnDeviceChange(link, kDeviceArrival);
+  EXPECT_TRUE(link.port.IsOpen());
+  EXPECT_EQ(view.log.back().text, "Device online");
+  EXPECT_EQ(view.log.back().colour, kColourInfo);
+  EXPECT_EQ(view.status.back().text, "Connected " + name);
+  EXPECT_EQ(view.status.back().colour, kColourInfo);
+}
+
+TEST_F(DevicePresenceTest, ARemovalNeverClosesThePortUnderTheWorker) {
+  pty->HangUp();
+  link.epiloguePauseMs = 400;  // the worker is still running when the removal comes
+  link.kind = kOpReadToolInfo;
+  ASSERT_TRUE(StartWorker(link));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(link.WorkerRunning());
+  OnDeviceChange(link, kDeviceRemoveComplete);
+  EXPECT_TRUE(link.port.IsOpen()) << "the close waits for the operation";
+  EXPECT_TRUE(link.closePending);
+  ASSERT_TRUE(WaitWorker(link));
+  EXPECT_FALSE(link.port.IsOpen());
+  EXPECT_NE(link.result, 0) << "the operation on the lost port failed";
+  EXPECT_EQ(view.log.back().text, "Device offline");
+}
+
+TEST(DeviceInfoLines, FormatsOfTheInformationLines) {
+  CoreContext core;
+  test::SetTestLayout(core);
+  DeviceInfoRecord record;
+  record.field[0] = 0x1234;
+  record.field[1] = 9;
+  record.field[2] = 0xDEADBEEF;
+  record.field[3] = 0xC0FFEE;
+  record.field[4] = 1;
+  record.field[5] = 0x10000;
+  record.field[6] = 0x800;
+  record.field[7] = 0x180;
+  const uint8_t version[2] = {0x12, 0x34};
+  EXPECT_EQ(DeviceInfoLines(core, version, record),
+            (std::vector<std::string>{" Software:1.2", " Hardware:3.4", " Chip type:0x00001234",
+                                      " Function type:0x00000009 (Unknown Type)", " Conf checksum:0x00C0FFEE",
+                                      " Code checksum:0xDEADBEEF", " Option checksum:0x00000001",
+                                      " Conf size:0x00000800 (2.0 K)", " Code size:0x00010000 (64.0 K)",
+                                      " Option size:0x00000180 (0.4 K)"}));
+  EXPECT_EQ(ChipMismatchLines(core, record),
+            (std::vector<std::string>{" Chip type:0x00001234", " Function type:0x00000009 (Unknown Type)",
+                                      " Conf size:0x00000800 (2.0 K)", " Code size:0x00010000 (64.0 K)",
+                                      " Option size:0x00000180 (0.4 K)"}));
+  for (uint32_t id = 0; id < 5; ++id) EXPECT_STRNE(DeviceKindName(id), "Unknown Type");
+}
+
+TEST(OperationKinds, KeysAndTargets) {
+  EXPECT_STREQ(OperationKey(7), "COMMAND_FIREWARE_UPDATE_REQ");
+  EXPECT_STREQ(OperationKey(24), "COMMAND_READ_CHIP_INFO_REQ");
+  EXPECT_STREQ(OperationKey(0), "COMMAND_UNKNOWN_REQ");
+  EXPECT_STREQ(OperationKey(25), "COMMAND_UNKNOWN_REQ");
+  std::string chip;
+  for (int k = 0; k <= 25; ++k)
+    if (IsChipOperation(k)) chip += std::to_string(k) + " ";
+  EXPECT_EQ(chip, "4 5 6 9 11 13 15 17 19 24 ");
+}
+
+}  // namespace
+}  // namespace korvane
