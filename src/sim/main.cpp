@@ -230,12 +230,16 @@ int main(int argc, char** argv) {
         // The line drops in the middle of things; a fresh terminal takes its
         // place so that the client can connect again.
         if (options.verbose) std::fprintf(stderr, "korvane-sim: hanging up\n");
-        CloseTerminal(terminal);
-        model.ResetLine();
-        if (!OpenTerminal(terminal) || !PointLink(options.link, terminal.slavePath)) {
+        // The new terminal is in place under the name before the old one
+        // drops, so a client that reconnects on the hang-up finds it.
+        Terminal fresh;
+        if (!OpenTerminal(fresh) || !PointLink(options.link, fresh.slavePath)) {
           running = false;
           status = 1;
         }
+        CloseTerminal(terminal);
+        terminal = fresh;
+        model.ResetLine();
         break;
       }
       if (reply.bytes.empty()) continue;  // silence
