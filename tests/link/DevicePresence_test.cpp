@@ -8,6 +8,7 @@
 #include "LinkFixture.h"
 #include "PseudoTerminal.h"
 #include "link/DeviceInfoLines.h"
+#include "link/DeviceWatcher.h"
 #include "link/OperationKind.h"
 #include "link/OperationRunner.h"
 #include "link/PortSetup.h"
@@ -127,6 +128,29 @@ TEST(OperationKinds, KeysAndTargets) {
   for (int k = 0; k <= 25; ++k)
     if (IsChipOperation(k)) chip += std::to_string(k) + " ";
   EXPECT_EQ(chip, "4 5 6 9 11 13 15 17 19 24 ");
+}
+
+}  // namespace
+}  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST(DeviceWatcher, ReportsDevicesThatCameAndWent) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("korvane-tty-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "ttyS0" / "device");
+  fs::create_directories(dir / "tty1");  // a console, no device behind it
+  DeviceWatcher watcher(dir.string());
+  EXPECT_TRUE(watcher.Poll().empty());
+  fs::create_directories(dir / "ttyUSB0" / "device");
+  EXPECT_EQ(watcher.Poll(), (std::vector<uint32_t>{kDeviceArrival}));
+  EXPECT_TRUE(watcher.Poll().empty());
+  fs::remove_all(dir / "ttyUSB0");
+  fs::create_directories(dir / "ttyACM0" / "device");
+  EXPECT_EQ(watcher.Poll(), (std::vector<uint32_t>{kDeviceRemoveComplete, kDeviceArrival}));
+  fs::remove_all(dir);
 }
 
 }  // namespace
