@@ -197,7 +197,7 @@ int CSerial::Read(const std::atomic<int>& cancel, uint8_t* buffer, uint32_t coun
   got = 0;
   if (!IsOpen()) return Fail(kSerialClosed);
   const int polls = 20 * timeout;
-  if (polls <= 0) return 0;
+  if (polls <= 0 || count == 0) return 0;
 
   uint32_t have = 0;
   bool hungUp = false;

@@ -1,8 +1,10 @@
 #include "sim/ProgrammerModel.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/files/ChecksumCrc32.h"
+#include "core/model/AreaLayout.h"
 #include "link/ProtocolFrame.h"
 
 namespace korvane {
@@ -93,6 +95,10 @@ void ProgrammerModel::SetByte(TargetKind target, uint8_t selector, uint32_t addr
 }
 
 uint32_t ProgrammerModel::Checksum(TargetKind target, uint8_t selector, uint32_t start, uint32_t length) const {
+  // Nothing lies beyond the chip's address space; a wild length must not
+  // make the emulator allocate gigabytes.
+  if (start >= kImageSize) length = 0;
+  length = std::min(length, kImageSize - std::min(start, kImageSize));
   std::vector<uint8_t> bytes(length);
   for (uint32_t i = 0; i < length; ++i) bytes[i] = Byte(target, selector, start + i);
   return ChecksumCrc32(bytes.data(), length);
