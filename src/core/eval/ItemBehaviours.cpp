@@ -223,11 +223,20 @@ int ApplyDefault(ConfigItem& item) {
     if (!ClauseHolds(item, clause, ClauseRule::Default)) return 1;
 
   if (item.edit) {
+    // Already at its default (the usual case at every refresh after the
+    // first): element and row show it, so there is nothing to touch.
+    if (item.value == item.defaultValue) return 0;
     item.value = item.defaultValue;
     MirrorAttribute(item, "value", item.value);
     SetRowValue(item, item.value);
   } else {
-    item.index = ParseNumber(item.defaultValue, 0);
+    const int32_t index = ParseNumber(item.defaultValue, 0);
+    // The same index already shown: only the spelling of the saved number
+    // could change, and it means the same option.
+    if (index == item.index &&
+        (!item.gridRow || (item.value == OptionText(item, index) && item.gridRow->Value() == item.value)))
+      return 0;
+    item.index = index;
     MirrorAttribute(item, "index", item.defaultValue);
     if (item.gridRow) {
       item.value = OptionText(item, item.index);
