@@ -1,5 +1,7 @@
 #include "core/eval/ExpressionEvaluator.h"
 
+#include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 
@@ -100,9 +102,16 @@ bool ExpressionEvaluator::ReadNumber(double& out) {
     }
   }
   char* end = nullptr;
+  errno = 0;
   const double v = std::strtod(run.c_str(), &end);
   if (run.empty() || end != run.c_str() + run.size()) {
     out = 0;
+    failed_ = true;
+    return false;
+  }
+  // Too large for a double: the stream stores the largest one and fails.
+  if (errno == ERANGE && std::isinf(v)) {
+    out = DBL_MAX;
     failed_ = true;
     return false;
   }

@@ -90,6 +90,10 @@ class GridRow {
   std::vector<std::unique_ptr<GridRow>> subRows_;
 };
 
+// Rows live until the model removes them (a new selection, a ulist's other
+// option, a changed bound count); a removed row is no longer its item's row.
+// Views keep row pointers only until the next RowsChanged. Clear the model
+// before the description it shows is cleared or reloaded.
 class GridModel {
  public:
   // Registers itself as ctx.grid of the description's context while it lives.

@@ -48,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"1;\rvalue*2", 4, 8, 0}, Case{"1\nvalue*2", 4, 8, 0}, Case{"value;", 4, 4, 0},
         Case{"1; value*2", 4, 8, 0}, Case{")", 0, 1, 1}, Case{"1.5e1+.5", 0, 15.5, 0},
         Case{"值", 0, 0, 1},          // every character above 127 starts no token
-        Case{"1e", 0, 0, -1}));       // an unfinished exponent fails the reader: 0
+        Case{"1e", 0, 0, -1},         // an unfinished exponent fails the reader: 0
+        Case{"1e999; 5", 0, 1.7976931348623157e308, -1}));  // so does an overflow, which ends the input
 
 TEST(ExpressionEvaluator, StrayTokenLeftByAStatementStartsTheNext) {
   // After '3' the number token '4' ended the expression; the loop's next read

@@ -194,6 +194,7 @@ TEST(GridModel, DescriptionShowsTheEncodedWord) {
       <item name="hi" edit="1" sbit="8" ebit="15" value="0x12"/>
     </item>
     <item name="odd" edit="1" addr="0x20" size="3" descript="odd"/>
+    <item name="nowhere" edit="1" size="2" descript="none"/>
   </fn>)~");
   t.Show("fn");
   GridRow& lo = *t.Item("lo").gridRow;
@@ -201,6 +202,8 @@ TEST(GridModel, DescriptionShowsTheEncodedWord) {
   EXPECT_EQ(lo.description, "low\ndata=0x1234");
   t.grid.OnChangeSelection(t.Item("odd").gridRow);
   EXPECT_EQ(t.Item("odd").gridRow->description, "odd\n");
+  t.grid.OnChangeSelection(t.Item("nowhere").gridRow);  // a word without an address shows no data
+  EXPECT_EQ(t.Item("nowhere").gridRow->description, "none\n");
   EXPECT_EQ(t.ctx.scratch.size(), kImageSize);
 }
 
@@ -252,6 +255,26 @@ TEST(GridModel, ReadsFireTriggersOnlyForShownLists) {
   EXPECT_EQ(t.Item("o").disable, 1);
   EXPECT_EQ(t.Item("l").gridRow->Value(), "B");
   EXPECT_EQ(t.ctx.changingItem, nullptr);
+}
+
+// Option texts follow index, a position among all children, also when an
+// option before it is hidden from the drop-down list.
+TEST(GridModel, ReadsAndForcesShowTheOptionOfTheIndex) {
+  GridTree t(R"~(<fn name="fn">
+    <item name="l" list="1" addr="0" size="1" disable="0">
+      <item name="A" value="0"/><item name="hidden" visible="0" value="1"/><item name="C" value="2"/>
+    </item>
+    <item name="e" edit="1" addr="1" size="1" trigger="l(2)"/>
+  </fn>)~");
+  t.Show("fn");
+  SetRawValue(t.Item("l"), 2, t.ctx);
+  EXPECT_EQ(t.Item("l").index, 2);
+  EXPECT_EQ(t.Item("l").gridRow->Value(), "C");
+  t.grid.CommitValue(*t.Item("l").gridRow, "A");
+  EXPECT_EQ(t.Item("l").index, 0);
+  ForceValue(t.Item("l"), {"2"});
+  EXPECT_EQ(t.Item("l").value, "C");
+  EXPECT_EQ(t.Item("l").gridRow->Value(), "C");
 }
 
 TEST(GridModel, RegistersInTheContext) {
