@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
@@ -133,6 +134,27 @@ inline StrictHex ParseStrictHex(const std::string& text) {
   }
   if (!r.ended) return fail("no end record");
   return r;
+}
+
+// The bytes srec_cat makes of a HEX file (file offset = address); empty when
+// srec_cat is missing or fails.
+inline std::string ReadWithSrecCat(const std::string& hexPath, const std::string& scratchDir) {
+  const std::string bin = scratchDir + "/srec.bin";
+  const std::string cmd = "srec_cat " + hexPath + " -intel -o " + bin + " -binary 2>" + scratchDir + "/srec.err";
+  if (std::system(cmd.c_str()) != 0) return {};
+  return ReadText(bin);
+}
+
+// address -> byte as python3-intelhex reads the file; ok false when it cannot run.
+inline bool ReadWithIntelHex(const std::string& hexPath, const std::string& scratchDir, std::map<uint32_t, uint8_t>& out) {
+  const std::string dump = scratchDir + "/intelhex.txt", script = scratchDir + "/read.py";
+  WriteText(script, "import sys\nfrom intelhex import IntelHex\nih = IntelHex(sys.argv[1])\n"
+                    "open(sys.argv[2], 'w').write('\\n'.join('%d %d' % (a, ih[a]) for a in ih.addresses()))\n");
+  if (std::system(("/usr/bin/python3 " + script + " " + hexPath + " " + dump + " 2>/dev/null").c_str()) != 0) return false;
+  std::istringstream in(ReadText(dump));
+  uint32_t a, v;
+  while (in >> a >> v) out[a] = static_cast<uint8_t>(v);
+  return true;
 }
 
 // A small chip laid out the way the installed data is.
