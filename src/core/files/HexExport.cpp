@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/files/ChecksumCrc32.h"
 #include "core/files/ImagePreparation.h"
+#include "core/files/PcChecksums.h"
 #include "core/model/ChipDescription.h"
 #include "core/model/CoreContext.h"
 #include "core/text/TextFormat.h"
@@ -21,14 +21,6 @@ void AppendByte(std::string& out, uint8_t b, uint8_t& sum) {
   out += kHexDigits[b >> 4];
   out += kHexDigits[b & 0xF];
   sum = static_cast<uint8_t>(sum + b);
-}
-
-// Checksum of a range that may reach past the image: only what lies inside counts.
-uint32_t RangeChecksum(const AreaImage& image, uint64_t start, uint64_t length) {
-  const uint64_t size = image.bytes.size();
-  if (start >= size) return ChecksumCrc32(nullptr, 0);
-  length = std::min(length, size - start);
-  return ChecksumCrc32(image.bytes.data() + start, static_cast<int64_t>(length));
 }
 
 void StoreBigEndian(std::vector<uint8_t>& bytes, uint32_t at, uint32_t value) {
@@ -79,10 +71,10 @@ ImageInfoBlock ImageInfoBlock::FromImage(const CoreContext& ctx) {
   ImageInfoBlock block;
   block.chipType = ctx.chipKind.chipType;
   block.funcType = ctx.chipKind.funcType;
-  block.codeChecksum = RangeChecksum(image, 0, image.codeLength);
-  block.confChecksum = RangeChecksum(image, layout.confStart, layout.confSize);
+  block.codeChecksum = ImageRangeChecksum(image, 0, image.codeLength);
+  block.confChecksum = ImageRangeChecksum(image, layout.confStart, layout.confSize);
   block.codeLength = image.codeLength;
-  block.optionChecksum = RangeChecksum(image, layout.optionStart, image.optionLength);
+  block.optionChecksum = ImageRangeChecksum(image, layout.optionStart, image.optionLength);
   return block;
 }
 

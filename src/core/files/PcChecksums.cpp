@@ -12,23 +12,19 @@
 #include "core/text/TextFormat.h"
 
 namespace korvane {
-namespace {
-
-uint32_t Sum(const AreaImage& image, uint64_t start, uint64_t length) {
+uint32_t ImageRangeChecksum(const AreaImage& image, uint64_t start, uint64_t length) {
   const uint64_t size = image.bytes.size();
   if (start >= size) return ChecksumCrc32(nullptr, 0);
   return ChecksumCrc32(image.bytes.data() + start, static_cast<int64_t>(std::min(length, size - start)));
 }
 
-}  // namespace
-
 PcChecksums ComputePcChecksums(const CoreContext& ctx) {
   const AreaLayout& l = ctx.layout;
   const AreaImage& image = ctx.image;
   PcChecksums s;
-  s.conf = Sum(image, l.confStart, l.confSize);
-  s.code = Sum(image, l.codeStart, image.codeLength);
-  s.option = Sum(image, l.optionStart, l.optionSize);
+  s.conf = ImageRangeChecksum(image, l.confStart, l.confSize);
+  s.code = ImageRangeChecksum(image, l.codeStart, image.codeLength);
+  s.option = ImageRangeChecksum(image, l.optionStart, l.optionSize);
   s.confSize = l.confSize;
   s.codeSize = image.codeLength;
   s.optionSize = l.optionSize;

@@ -7,6 +7,7 @@
 namespace korvane {
 
 class ChipDescription;
+struct AreaImage;
 struct CoreContext;
 
 // Rows of the checksum list's PC column, top to bottom.
@@ -20,6 +21,10 @@ struct PcChecksums {
   uint32_t codeSize = 0;  // codeLength: what the code file brought, not the area's size
   uint32_t optionSize = 0;
 };
+
+// ChecksumCrc32 over length bytes of the image from start; only the part
+// inside the image counts.
+uint32_t ImageRangeChecksum(const AreaImage& image, uint64_t start, uint64_t length);
 
 // Checksums of the image as it stands: conf over confSize bytes from
 // confStart, code over codeLength bytes from codeStart, option over
