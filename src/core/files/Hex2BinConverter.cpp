@@ -43,7 +43,7 @@ struct Reader {
 
     const uint64_t optionEnd = uint64_t{c.optionStart} + c.optionSize;
     uint32_t taken = 0;
-    while (lineLength - at >= 2 && taken < remaining) {
+    while (at + 2 <= lineLength && taken < remaining) {  // a short header leaves at past the end
       const uint8_t byte = static_cast<uint8_t>(ReadHex(line, at + 2, at, 2));
       if (c.cursor < kConvertImageSize) image[c.cursor] = byte;
       if (c.cursor >= c.optionStart && c.cursor < optionEnd) c.optionCount = c.cursor - c.optionStart + 1;

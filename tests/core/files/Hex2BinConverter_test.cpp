@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"empty lines and CRLF", "\n\r\n:0200100001020B\r\n\n", 0x10, {1, 2}},
         PlacementCase{"bad hex reads as far as valid", ":02001000G44G00\n", 0x10, {0x00, 0x04}},
         PlacementCase{"last line without line feed", ":0200100001020B", 0x10, {1, 2}},
+        PlacementCase{"a cut header takes no data", ":0400\n:0200100001020B\n", 0x10, {1, 2}},
         PlacementCase{"start address and unknown types ignored",
                       ":0400000300001234B3\n:04000005000012349F\n:020000090102F2\n:0200100001020B\n", 0x10, {1, 2}}));
 
@@ -130,6 +132,34 @@ TEST(Convert, NothingHappensWithoutTextOrImage) {
   EXPECT_EQ(image[0], 7);
   Convert(nullptr, c, ":00000001FF", 11);
   EXPECT_EQ(c.eraseByte, 0);
+}
+
+}  // namespace
+}  // namespace korvane
+
+namespace korvane {
+namespace {
+
+// Garbage of every kind is read leniently and never written outside the image
+// (run under the sanitizers to see the second half).
+TEST(Convert, ArbitraryTextStaysInsideTheImage) {
+  std::mt19937 random(11);
+  const std::string alphabet = ":0123456789ABCDEFabcdefG\r\n ";
+  std::vector<uint8_t> image(kConvertImageSize);
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    const int lines = static_cast<int>(random() % 20);
+    for (int l = 0; l < lines; ++l) {
+      if (random() % 3 == 0) text += ":02000004" + std::string(random() % 2 ? "FFFF" : "004F") + "00\n";
+      const int n = static_cast<int>(random() % 60);
+      for (int i = 0; i < n; ++i) text += alphabet[random() % alphabet.size()];
+      text += '\n';
+    }
+    C_Hex2BinConverter c(0x200, static_cast<uint32_t>(random() % kConvertImageSize), 0x100);
+    Convert(image.data(), c, text.data(), static_cast<uint32_t>(text.size()));
+    EXPECT_LE(c.optionCount, 0x100u);
+    EXPECT_LT(c.codeEnd, 0x200u);
+  }
 }
 
 }  // namespace
