@@ -3,6 +3,7 @@
 // installation, a strict Intel HEX reader and a bitwise CRC to check against.
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -85,7 +86,8 @@ inline uint32_t BitwiseCrc(const uint8_t* data, size_t n) {
 }
 
 // A strict reader: records 00, 01 and 04 only, checksums tested, lines
-// ending in CR LF. ok is false on the first fault.
+// ending in CR LF, every address once (unless allowRewrites). ok is false on
+// the first fault.
 struct StrictHex {
   bool ok = true;
   bool ended = false;
@@ -94,7 +96,7 @@ struct StrictHex {
   int lines = 0;
 };
 
-inline StrictHex ParseStrictHex(const std::string& text) {
+inline StrictHex ParseStrictHex(const std::string& text, bool allowRewrites = false) {
   StrictHex r;
   uint32_t upper = 0;
   size_t pos = 0;
@@ -112,7 +114,13 @@ inline StrictHex ParseStrictHex(const std::string& text) {
     if (r.ended) return fail("data after end record");
     if (line.size() < 11 || line[0] != ':' || line.size() % 2 == 0) return fail("bad line");
     std::vector<uint8_t> b;
-    for (size_t i = 1; i < line.size(); i += 2) b.push_back(static_cast<uint8_t>(std::stoul(line.substr(i, 2), nullptr, 16)));
+    auto digit = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
+    for (size_t i = 1; i < line.size(); i += 2) {
+      if (!std::isxdigit(static_cast<unsigned char>(line[i])) || !std::isxdigit(static_cast<unsigned char>(line[i + 1])) ||
+          std::islower(static_cast<unsigned char>(line[i])) || std::islower(static_cast<unsigned char>(line[i + 1])))
+        return fail("not upper-case hex");
+      b.push_back(static_cast<uint8_t>(digit(line[i]) * 16 + digit(line[i + 1])));
+    }
     uint8_t sum = 0;
     for (uint8_t x : b) sum = static_cast<uint8_t>(sum + x);
     if (sum != 0) return fail("checksum");
@@ -123,7 +131,7 @@ inline StrictHex ParseStrictHex(const std::string& text) {
         for (uint32_t i = 0; i < b[0]; ++i) {
           if (offset + i > 0xFFFF) return fail("record crosses 64 KiB");
           const uint32_t a = upper + offset + i;
-          if (r.bytes.count(a)) return fail("address written twice");
+          if (!allowRewrites && r.bytes.count(a)) return fail("address written twice");
           r.bytes[a] = b[4 + i];
         }
         break;

@@ -147,6 +147,28 @@ TEST_F(ExportImage, AreasAtTheImageEndStopAtIt) {
   EXPECT_EQ(hex.bytes.size(), 0x100u);
 }
 
+TEST_F(ExportImage, AnyLayoutTheLoaderCanProduceGivesWellFormedRecords) {
+  std::mt19937 random(3);
+  const std::vector<uint8_t> before = ctx.image.bytes;
+  for (int round = 0; round < 6; ++round) {
+    ctx.image.bytes = before;
+    auto area = [&](uint32_t& start, uint32_t& size) {
+      start = static_cast<uint32_t>(random() % (kImageSize + 1));
+      size = static_cast<uint32_t>(random() % (kImageSize - start + 1));
+    };
+    area(ctx.layout.codeStart, ctx.layout.codeSize);
+    area(ctx.layout.confStart, ctx.layout.confSize);
+    area(ctx.layout.optionStart, ctx.layout.optionSize);
+    ctx.layout.codeStart &= ~0xFu;  // code and option areas start on record boundaries in practice
+    ctx.layout.optionStart &= 0xFFFF0000u;
+    ctx.image.codeLength = static_cast<uint32_t>(random() % 0x800) * 0x200;
+    ctx.image.optionLength = static_cast<uint32_t>(random() % 0x300);
+    // Areas may overlap, and then so do their records.
+    const auto hex = ParseStrictHex(BuildHexText(ctx, round % 3 != 1, round % 3 != 2), true);
+    ASSERT_TRUE(hex.ok) << hex.error << " in round " << round;
+  }
+}
+
 // Reads the exported file back with two independent HEX readers.
 TEST_F(ExportImage, OtherReadersSeeTheImageAtEveryExportedAddress) {
   testutil::TempDir dir;
