@@ -1,5 +1,6 @@
 #include "core/eval/Triggers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -33,12 +34,10 @@ int32_t ReadLeadingInt(const std::string& text) {
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   int64_t v = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    v = v * 10 + (text[i] - '0');
-    if (v > INT32_MAX) v = INT64_C(1) << 32;  // stays non-zero, stops growing
-  }
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+    v = std::min<int64_t>(v * 10 + (text[i] - '0'), INT64_C(1) << 32);  // saturates, stays non-zero
   if (negative) v = -v;
-  return static_cast<int32_t>(v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : v);
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 namespace {
@@ -72,7 +71,7 @@ void ForceValue(ConfigItem& item, const std::vector<std::string>& allowed) {
 
 void ResetValue(ConfigItem& item) {
   if (item.edit) {
-    item.value.assign(1, '0');  // (not = "0": GCC 12 warns falsely on that)
+    item.value.assign(1, '0');  // assigning "0" draws a false -Wrestrict from GCC 12
     MirrorAttribute(item, "value", "0");
     if (item.gridRow) item.gridRow->SetValue("0");
   } else if (item.list) {
