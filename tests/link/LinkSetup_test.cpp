@@ -1,0 +1,122 @@
+#include "link/LinkSetup.h"
+
+#include <gtest/gtest.h>
+
+#include "FakeLine.h"
+#include "core/eval/ItemBehaviours.h"
+#include "core/files/CodeFile.h"
+#include "core/model/ChipDescription.h"
+#include "link/OperationKind.h"
+
+namespace korvane {
+namespace {
+
+struct RecordedBoxes : IMessageBox {
+  std::vector<std::string> texts;
+  int ShowMessageBox(const std::string& text, const std::string&, unsigned) override {
+    texts.push_back(text);
+    return IDOK;
+  }
+};
+
+struct LinkSetupTest : ::testing::Test {
+  CoreContext core;
+  RecordedBoxes boxes;
+  ChipDescription desc{core};
+  LinkContext link{core};
+  test::FakeLine line;
+  std::string askedCodePath;
+
+  LinkSetupTest() {
+    core.messageBox = &boxes;
+    core.baseDir = std::string(KORVANE_BIN_DIR) + "/";
+    core.language = LanguageTable::Embedded("en-us");
+    InstallItemBehaviours(core);
+    link.channel = &line;
+  }
+
+  void Load() { ASSERT_TRUE(desc.OpenDescription(core.ChipsDir() + "KV3102.xml", nullptr)); }
+
+  std::function<std::optional<DownloadChoice>(const std::string&)> Download(TargetKind target, bool conf, bool code) {
+    return [=, this](const std::string& codePath) {
+      askedCodePath = codePath;
+      return std::optional<DownloadChoice>(DownloadChoice{target, conf, code, codePath});
+    };
+  }
+};
+
+TEST_F(LinkSetupTest, NothingStartsWithoutAPortOrADescription) {
+  EXPECT_EQ(SetupDownload(link, desc, Download(TargetKind::Tool, true, true)), 0);
+  EXPECT_EQ(boxes.texts.back(), core.LookupText("NewNotify"));
+  EXPECT_TRUE(askedCodePath.empty()) << "the choice is not asked for";
+  Load();
+  line.open = false;
+  EXPECT_EQ(SetupDownload(link, desc, Download(TargetKind::Tool, true, true)), 0);
+  EXPECT_EQ(boxes.texts.back(), core.LookupText("SELECT_PORT_NOTREADY"));
+  EXPECT_EQ(SetupRead(link, true, [] { return std::optional<TargetKind>(TargetKind::Tool); }), 0);
+}
+
+TEST_F(LinkSetupTest, DownloadKindsLengthsAndTheTransferCopy) {
+  Load();
+  const struct {
+    TargetKind target;
+    bool conf, code;
+    int kind;
+  } cases[] = {
+      {TargetKind::Tool, true, true, kOpWriteToolCode},       {TargetKind::Chip, true, true, kOpWriteChipCode},
+      {TargetKind::Tool, true, false, kOpWriteToolConfig},    {TargetKind::Chip, true, false, kOpWriteChipConfig},
+      {TargetKind::Tool, false, true, kOpWriteToolCodeFlash}, {TargetKind::Chip, false, true, kOpWriteChipCodeFlash},
+      {TargetKind::Tool, false, false, 0},
+  };
+  for (const auto& c : cases) {
+    const int kind = SetupDownload(link, desc, Download(c.target, c.conf, c.code));
+    EXPECT_EQ(kind, c.kind);
+    if (!kind) continue;
+    EXPECT_EQ(askedCodePath, GetCodeFilePath(desc));
+    EXPECT_EQ(link.selection, c.target == TargetKind::Chip ? 1u : 0u);
+    EXPECT_EQ(link.transferCopy, core.image.bytes);
+    EXPECT_EQ(link.writeLength[kLinkAreaConf], core.layout.confSize);
+    EXPECT_EQ(link.writeLength[kLinkAreaOption], core.layout.optionSize);
+    EXPECT_EQ(link.writeLength[kLinkAreaCode], core.image.codeLength);
+    if (c.code) {
+      EXPECT_GT(core.image.codeLength, 0u);
+    }
+  }
+  // A configuration-only download leaves the code area as the fill byte.
+  ASSERT_EQ(SetupDownload(link, desc, Download(TargetKind::Tool, true, false)), kOpWriteToolConfig);
+  EXPECT_EQ(link.transferCopy[core.layout.codeStart], core.layout.fill);
+}
+
+TEST_F(LinkSetupTest, ACancelledChoiceOrAMissingCodeFileStartsNothing) {
+  Load();
+  EXPECT_EQ(SetupDownload(link, desc, [](const std::string&) { return std::optional<DownloadChoice>(); }), 0);
+  EXPECT_EQ(SetupDownload(link, desc,
+                          [](const std::string&) {
+                            return std::optional<DownloadChoice>(DownloadChoice{TargetKind::Tool, true, true, "/no/such.hex"});
+                          }),
+            0);
+  EXPECT_FALSE(boxes.texts.empty()) << "the code file's failure is shown";
+  EXPECT_EQ(SetupRead(link, true, [] { return std::optional<TargetKind>(); }), 0);
+}
+
+TEST_F(LinkSetupTest, ReadAndChecksumChoices) {
+  Load();
+  EXPECT_EQ(SetupRead(link, true, [] { return std::optional<TargetKind>(TargetKind::Chip); }), kOpReadChipConfig);
+  EXPECT_EQ(link.selection, 1u);
+  EXPECT_EQ(SetupRead(link, true, [] { return std::optional<TargetKind>(TargetKind::Tool); }), kOpReadToolConfig);
+  const struct {
+    bool conf, code;
+    uint32_t mask;
+  } cases[] = {{true, true, 7}, {true, false, 1}, {false, true, 6}};
+  for (const auto& c : cases) {
+    const int kind = SetupChecksum(link, desc, [&](const std::string& path) {
+      return std::optional<ChecksumChoice>(ChecksumChoice{c.conf, c.code, path});
+    });
+    EXPECT_EQ(kind, kOpCompareChecksums);
+    EXPECT_EQ(link.checkMask, c.mask);
+    EXPECT_EQ(link.transferCopy, core.image.bytes);
+  }
+}
+
+}  // namespace
+}  // namespace korvane
