@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/CliSession.h"
+#include "cli/DeviceCommands.h"
 #include "cli/OfflineCommands.h"
 
 int main(int argc, char** argv) {
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   app.fallthrough(true);  // global options may follow the command name
   session.AddGlobalOptions(app);
   korvane::AddOfflineCommands(app, session);
+  korvane::AddDeviceCommands(app, session);
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,406 @@
+#include "cli/DeviceCommands.h"
+
+#include <signal.h>
+#include <time.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <thread>
+
+#include "cli/CliLinkView.h"
+#include "core/files/ImagePreparation.h"
+#include "core/model/ProjectFile.h"
+#include "core/text/TextFormat.h"
+#include "link/IniFile.h"
+#include "link/LinkCommands.h"
+#include "link/LinkReport.h"
+#include "link/LinkSetup.h"
+#include "link/OperationKind.h"
+#include "link/OperationRunner.h"
+#include "link/PortSetup.h"
+
+namespace korvane {
+
+namespace {
+
+// The port options every device command takes; what is not given comes from
+// the settings the desktop application saved.
+struct PortOptions {
+  std::string port, parity;
+  uint32_t baud = 0, dataBits = 0, stopBits = 0;
+
+  void Add(CLI::App* sub) {
+    sub->add_option("--port", port, "Serial port (device path or name under /dev; default: the saved one)")
+        ->type_name("P");
+    sub->add_option("--baud", baud, "Baud rate (default: the saved one)")->type_name("N");
+    sub->add_option("--databits", dataBits, "Data bits")->check(CLI::Range(5, 8))->type_name("N");
+    sub->add_option("--parity", parity, "Parity")
+        ->check(CLI::IsMember({"none", "odd", "even", "mark", "space"}))
+        ->type_name("none|odd|even|mark|space");
+    sub->add_option("--stopbits", stopBits, "Stop bits")->check(CLI::IsMember({1, 2}))->type_name("1|2");
+  }
+
+  PortSettings Resolve() const {
+    IniFile ini;
+    ini.Load(SettingsFilePath());
+    PortSettings s = ParsePortSettings(LoadPortSettings(ini));
+    if (!port.empty()) s.portName = port;
+    if (baud) s.baudRate = baud;
+    if (dataBits) s.dataBits = dataBits;
+    if (!parity.empty()) {
+      const char* names[] = {"none", "odd", "even", "mark", "space"};
+      for (uint32_t i = 0; i < 5; ++i)
+        if (parity == names[i]) s.parity = i;
+    }
+    if (stopBits) s.stopBits = stopBits == 2 ? 2 : 0;
+    return s;
+  }
+};
+
+struct Device {
+  CliSession& session;
+  CliLinkView view;
+  LinkContext link;
+
+  explicit Device(CliSession& s) : session(s), link(s.ctx) { link.view = &view; }
+
+  // Opens the port; the exit status when it cannot be.
+  int Open(const PortOptions& options) {
+    const PortSettings settings = options.Resolve();
+    if (settings.portName.empty()) {
+      session.Error("no port given (--port) and none saved in " + SettingsFilePath());
+      return kExitUsage;
+    }
+    if (!OpenPort(link, settings)) {
+      const int error = link.port.LastError();
+      session.Error("cannot open port " + settings.portName + ": " + std::strerror(error) +
+                    StrFormat(" (%d)", error));
+      return kExitDevice;
+    }
+    return kExitOk;
+  }
+
+  // Runs kind to its end; Ctrl-C cancels it the way closing the progress
+  // dialog does. The result of the operation.
+  int Run(int kind) {
+    sigset_t interrupt, previous;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigaddset(&interrupt, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &interrupt, &previous);
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+      const timespec tick{0, 100 * 1000 * 1000};
+      while (!done.load()) {
+        if (sigtimedwait(&interrupt, nullptr, &tick) > 0) {
+          link.userCancel.store(1);
+          link.cancel.store(1);
+        }
+      }
+    });
+    const int result = RunOperationBlocking(link, kind);
+    done.store(true);
+    watcher.join();
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return result;
+  }
+
+  int Status(int result) const { return result == kLinkOk ? kExitOk : kExitDevice; }
+};
+
+TargetKind ParseTarget(const std::string& text) { return text == "chip" ? TargetKind::Chip : TargetKind::Tool; }
+
+const CLI::Validator kTargets = CLI::IsMember({"tool", "chip"});
+
+// ---- ports ------------------------------------------------------------------
+
+int RunPorts() {
+  for (const std::string& port : ListComPorts()) std::cout << port << '\n';
+  return kExitOk;
+}
+
+// ---- download ---------------------------------------------------------------
+
+struct DownloadArgs {
+  PortOptions port;
+  std::string project, target = "tool", codeFile;
+  bool noCode = false, noConf = false;
+};
+
+int RunDownload(CliSession& s, const DownloadArgs& a) {
+  if (a.noCode && a.noConf) {
+    s.Error("nothing to download: --no-code and --no-conf leave no area");
+    return kExitUsage;
+  }
+  if (!s.OpenProject(a.project)) return kExitFile;
+  Device device(s);
+  if (int status = device.Open(a.port)) return status;
+  const int kind = SetupDownload(device.link, s.desc, [&](const std::string& codePath) {
+    DownloadChoice choice;
+    choice.target = ParseTarget(a.target);
+    choice.conf = !a.noConf;
+    choice.code = !a.noCode;
+    choice.codePath = a.codeFile.empty() ? codePath : a.codeFile;
+    return std::optional<DownloadChoice>(choice);
+  });
+  if (!kind) return kExitFile;
+  return device.Status(device.Run(kind));
+}
+
+// ---- read -------------------------------------------------------------------
+
+struct ReadArgs {
+  PortOptions port;
+  std::string project, target = "tool", out;
+};
+
+int RunRead(CliSession& s, const ReadArgs& a) {
+  if (!s.OpenProject(a.project)) return kExitFile;
+  Device device(s);
+  if (int status = device.Open(a.port)) return status;
+  const int kind = SetupRead(device.link, s.desc.HasTree(), [&] { return std::optional<TargetKind>(ParseTarget(a.target)); });
+  if (!kind) return kExitFile;
+  const int result = device.Run(kind);
+  if (result != kLinkOk) return kExitDevice;
+  std::vector<uint8_t> readBack(kReadBackImageSize, 0);
+  for (const auto& area : device.view.reads) ReadBack(s.desc, readBack.data(), area->data.data(), area->size, area->address);
+  return SaveProject(s.desc, a.out.empty() ? a.project : a.out) ? kExitOk : kExitFile;
+}
+
+// ---- verify -----------------------------------------------------------------
+
+struct VerifyArgs {
+  PortOptions port;
+  std::string project, codeFile;
+  bool noCode = false, noConf = false;
+};
+
+int RunVerify(CliSession& s, const VerifyArgs& a) {
+  if (a.noCode && a.noConf) {
+    s.Error("nothing to verify: --no-code and --no-conf leave no area");
+    return kExitUsage;
+  }
+  if (!s.OpenProject(a.project)) return kExitFile;
+  Device device(s);
+  if (int status = device.Open(a.port)) return status;
+  const int kind = SetupChecksum(device.link, s.desc, [&](const std::string& codePath) {
+    ChecksumChoice choice;
+    choice.conf = !a.noConf;
+    choice.code = !a.noCode;
+    choice.codePath = a.codeFile.empty() ? codePath : a.codeFile;
+    return std::optional<ChecksumChoice>(choice);
+  });
+  if (!kind) return kExitFile;
+  if (device.Run(kind) != kLinkOk) return kExitDevice;
+  return device.link.compareMismatch ? kExitMismatch : kExitOk;
+}
+
+// ---- device-info ------------------------------------------------------------
+
+struct InfoArgs {
+  PortOptions port;
+  std::string project, target;
+};
+
+int RunDeviceInfo(CliSession& s, const InfoArgs& a) {
+  if (!a.project.empty() && !s.OpenProject(a.project)) return kExitFile;
+  Device device(s);
+  if (int status = device.Open(a.port)) return status;
+  const int kind = ParseTarget(a.target) == TargetKind::Chip ? kOpReadChipInfo : kOpReadToolInfo;
+  if (device.Run(kind) != kLinkOk || device.view.infos.empty()) return kExitDevice;
+  using R = DeviceInfoRecord;
+  const R& r = device.view.infos.back();
+  std::cout << StrFormat("conf 0x%08X\n", r.field[R::ConfChecksum]) << StrFormat("code 0x%08X\n", r.field[R::CodeChecksum])
+            << StrFormat("option 0x%08X\n", r.field[R::OptionChecksum])
+            << StrFormat("conf-size %d\n", static_cast<int>(r.field[R::ConfLength]))
+            << StrFormat("code-size %d\n", static_cast<int>(r.field[R::CodeLength]))
+            << StrFormat("option-size %d\n", static_cast<int>(r.field[R::OptionLength]));
+  return kExitOk;
+}
+
+// ---- read-area / write-area -------------------------------------------------
+
+struct AreaArgs {
+  PortOptions port;
+  std::string project, target, area, file;
+};
+
+AreaKind ParseArea(const std::string& text) {
+  return text == "code" ? AreaKind::Code : text == "option" ? AreaKind::Option : AreaKind::Conf;
+}
+
+// The kinds of the hex-window commands, by target and area.
+int AreaKindOf(bool write, TargetKind target, AreaKind area) {
+  static const int kKinds[2][2][3] = {
+      // conf, code, option
+      {{kOpReadToolConfFlash, kOpReadToolCodeFlash, kOpReadToolOptionFlash},
+       {kOpReadChipConfFlash, kOpReadChipCodeFlash, kOpReadChipOptionFlash}},
+      {{kOpWriteToolConfFlash, kOpWriteToolCodeFlash, kOpWriteToolOptionFlash},
+       {kOpWriteChipConfFlash, kOpWriteChipCodeFlash, kOpWriteChipOptionFlash}},
+  };
+  const int a = area == AreaKind::Conf ? 0 : area == AreaKind::Code ? 1 : 2;
+  return kKinds[write][target == TargetKind::Chip][a];
+}
+
+LinkArea LinkAreaOf(AreaKind area) {
+  return area == AreaKind::Code ? kLinkAreaCode : area == AreaKind::Conf ? kLinkAreaConf : kLinkAreaOption;
+}
+
+int RunReadArea(CliSession& s, const AreaArgs& a) {
+  if (!s.OpenProject(a.project)) return kExitFile;
+  Device device(s);
+  if (int status = device.Open(a.port)) return status;
+  const AreaKind area = ParseArea(a.area);
+  device.link.selection = area == AreaKind::Conf ? 0 : area == AreaKind::Code ? 1 : 2;
+  if (device.Run(AreaKindOf(false, ParseTarget(a.target), area)) != kLinkOk || device.view.reads.empty())
+    return kExitDevice;
+  const ReadResult& data = *device.view.reads.back();
+  std::ofstream out(a.file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(data.data.data()), static_cast<std::streamsize>(data.size));
+  out.close();
+  if (!out) {
+    s.Error("cannot write " + a.file);
+    return kExitFile;
+  }
+  return kExitOk;
+}
+
+int RunWriteArea(CliSession& s, const AreaArgs& a) {
+  if (!s.OpenProject(a.project)) return kExitFile;
+  std::ifstream in(a.file, std::ios::binary);
+  if (!in) {
+    s.Error("cannot read " + a.file);
+    return kExitFile;
+  }
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.empty()) {
+    s.Error(a.file + ": " + s.ctx.LookupText("DEV_PRE_READ_OR_IMPORT"));
+    return kExitFile;
+  }
+  Device device(s);
+  if (int status = device.Open(a.port)) return status;
+  const AreaKind area = ParseArea(a.area);
+  const AreaLayout& layout = s.ctx.layout;
+  // Never more than the area holds, and never past the image.
+  uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(std::min<size_t>(bytes.size(), kImageSize)), layout.Size(area));
+  const uint32_t start = layout.Start(area);
+  if (start >= kImageSize) n = 0;
+  n = std::min(n, kImageSize - std::min(start, kImageSize));
+  if (n < bytes.size()) s.Warning(StrFormat("%s: only the first %u bytes fit the %s area", a.file.c_str(), n, a.area.c_str()));
+  device.link.transferCopy.assign(kImageSize, 0xFF);
+  std::copy(bytes.begin(), bytes.begin() + n, device.link.transferCopy.begin() + start);
+  device.link.writeLength[LinkAreaOf(area)] = n;
+  device.link.selection = area == AreaKind::Conf ? 0 : area == AreaKind::Code ? 1 : 2;
+  return device.Status(device.Run(AreaKindOf(true, ParseTarget(a.target), area)));
+}
+
+// ---- burn-config ------------------------------------------------------------
+
+struct BurnArgs {
+  PortOptions port;
+  bool code = false, conf = false;
+};
+
+int RunBurnConfig(CliSession& s, const BurnArgs& a) {
+  Device device(s);
+  if (int status = device.Open(a.port)) return status;
+  BurnConfigRecord record;
+  const int read = ReadBurnConfig(device.link, record);
+  if (read != kLinkOk) {
+    const std::string text = s.ctx.LookupText("ERROR_1009") + ", " + ErrorText(device.link, read);
+    ReportLog(device.link, text, kColourFailure);
+    return kExitDevice;
+  }
+  auto print = [](const BurnConfigRecord& r) {
+    const uint8_t mask = r.Mask();
+    std::cout << StrFormat("mask 0x%02X\n", mask) << "code " << ((mask & 5) == 5 ? "on" : "off") << '\n'
+              << "conf " << ((mask & 2) ? "on" : "off") << '\n';
+  };
+  if (!a.code && !a.conf) {
+    print(record);
+    return kExitOk;
+  }
+  record.bytes[0] = static_cast<uint8_t>((a.code ? kSelectCode | kSelectOption : 0) | (a.conf ? kSelectConf : 0));
+  device.link.burnConfig = record;
+  const int result = device.Run(kOpWriteBurnConfig);
+  if (result == kLinkOk) print(record);
+  return device.Status(result);
+}
+
+}  // namespace
+
+void AddDeviceCommands(CLI::App& app, CliSession& session) {
+  {
+    CLI::App* sub = app.add_subcommand("ports", "List the serial ports that can be opened now");
+    session.AddCommand(sub, [] { return RunPorts(); });
+  }
+  {
+    auto args = std::make_shared<DownloadArgs>();
+    CLI::App* sub = app.add_subcommand("download", "Download the configuration and code to the programmer or the chip");
+    sub->add_option("PROJECT", args->project, "Project or chip description file")->required();
+    args->port.Add(sub);
+    sub->add_option("--target", args->target, "Where to write")->check(kTargets)->type_name("tool|chip");
+    sub->add_flag("--no-code", args->noCode, "Leave the code and option areas out");
+    sub->add_flag("--no-conf", args->noConf, "Leave the configuration area out");
+    sub->add_option("--code-file", args->codeFile, "Code file instead of the project's")->type_name("HEX");
+    session.AddCommand(sub, [&session, args] { return RunDownload(session, *args); });
+  }
+  {
+    auto args = std::make_shared<ReadArgs>();
+    CLI::App* sub = app.add_subcommand("read", "Read the configuration back into the project's items and save it");
+    sub->add_option("PROJECT", args->project, "Project or chip description file")->required();
+    args->port.Add(sub);
+    sub->add_option("--target", args->target, "Where to read from")->check(kTargets)->type_name("tool|chip");
+    sub->add_option("-o,--output", args->out, "Save to OUT instead of PROJECT")->type_name("OUT");
+    session.AddCommand(sub, [&session, args] { return RunRead(session, *args); });
+  }
+  {
+    auto args = std::make_shared<VerifyArgs>();
+    CLI::App* sub = app.add_subcommand("verify", "Compare the programmer's checksums with the project's");
+    sub->add_option("PROJECT", args->project, "Project or chip description file")->required();
+    args->port.Add(sub);
+    sub->add_flag("--no-code", args->noCode, "Leave the code and option areas out");
+    sub->add_flag("--no-conf", args->noConf, "Leave the configuration area out");
+    sub->add_option("--code-file", args->codeFile, "Code file instead of the project's")->type_name("HEX");
+    session.AddCommand(sub, [&session, args] { return RunVerify(session, *args); });
+  }
+  {
+    auto args = std::make_shared<InfoArgs>();
+    CLI::App* sub = app.add_subcommand("device-info", "Show the checksums and sizes the programmer or chip holds");
+    args->port.Add(sub);
+    sub->add_option("--target", args->target, "Which record")->check(kTargets)->required()->type_name("tool|chip");
+    sub->add_option("PROJECT", args->project, "Project whose layout sizes the areas");
+    session.AddCommand(sub, [&session, args] { return RunDeviceInfo(session, *args); });
+  }
+  for (const bool write : {false, true}) {
+    auto args = std::make_shared<AreaArgs>();
+    CLI::App* sub = app.add_subcommand(write ? "write-area" : "read-area",
+                                       write ? "Write a raw binary file into one area" : "Read one area into a raw binary file");
+    sub->add_option("PROJECT", args->project, "Project or chip description file (its layout)")->required();
+    args->port.Add(sub);
+    sub->add_option("--target", args->target, "Tool or chip")->check(kTargets)->required()->type_name("tool|chip");
+    sub->add_option("--area", args->area, "Area")
+        ->check(CLI::IsMember({"conf", "code", "option"}))
+        ->required()
+        ->type_name("conf|code|option");
+    if (write)
+      sub->add_option("-i,--input", args->file, "Binary file to write")->required()->type_name("IN.bin");
+    else
+      sub->add_option("-o,--output", args->file, "Binary file to create")->required()->type_name("OUT.bin");
+    session.AddCommand(sub, [&session, args, write] { return write ? RunWriteArea(session, *args) : RunReadArea(session, *args); });
+  }
+  {
+    auto args = std::make_shared<BurnArgs>();
+    CLI::App* sub = app.add_subcommand("burn-config", "Show the areas the programmer burns; with flags, set them");
+    args->port.Add(sub);
+    sub->add_flag("--code", args->code, "Burn the code and option areas");
+    sub->add_flag("--conf", args->conf, "Burn the configuration area");
+    session.AddCommand(sub, [&session, args] { return RunBurnConfig(session, *args); });
+  }
+}
+
+}  // namespace korvane

@@ -1,0 +1,143 @@
+// korvane-cli's device commands against the emulator on a pseudo-terminal.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "../link/SimProcess.h"
+
+namespace korvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class DeviceCommandsTest : public testing::Test {
+ protected:
+  fs::path dir = fs::temp_directory_path() / ("korvane-cli-device-" + std::to_string(::getpid()));
+  std::unique_ptr<test::SimProcess> sim;
+  std::string project = std::string(KORVANE_BIN_DIR) + "/xml/orvik/chips/KV3102.xml";
+
+  void SetUp() override {
+    fs::remove_all(dir);
+    fs::create_directories(dir / "config");
+  }
+  void TearDown() override {
+    sim.reset();
+    fs::remove_all(dir);
+  }
+
+  void StartSim(std::vector<std::string> extra = {}) {
+    extra.insert(extra.end(), {"--chip-type", "0x3102"});
+    sim = std::make_unique<test::SimProcess>(extra);
+    ASSERT_TRUE(sim->Running());
+  }
+  std::string Port() const { return " --port " + sim->Link(); }
+
+  // Runs korvane-cli with its own settings folder, so no saved port leaks in.
+  CliRun Cli(const std::string& args) {
+    CliRun r;
+    const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+    const std::string cmd = "XDG_CONFIG_HOME=" + (dir / "config").string() + " " + KORVANE_BIN_DIR +
+                            "/korvane-cli " + args + " >" + out.string() + " 2>" + err.string() + " </dev/null";
+    const int raw = std::system(cmd.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = Slurp(out);
+    r.err = Slurp(err);
+    return r;
+  }
+};
+
+TEST_F(DeviceCommandsTest, DownloadVerifyAndTheDeviceRecord) {
+  StartSim();
+  const CliRun download = Cli("download " + project + Port());
+  ASSERT_EQ(download.status, 0) << download.err;
+  EXPECT_NE(download.err.find("] "), std::string::npos) << "time-stamped log lines on stderr";
+
+  EXPECT_EQ(Cli("verify " + project + Port()).status, 0);
+  const std::string otherCode = std::string(KORVANE_BIN_DIR) + "/xml/orvik/chips/KV5210.hex";
+  const CliRun mismatch = Cli("verify " + project + Port() + " --code-file " + otherCode);
+  EXPECT_EQ(mismatch.status, 4) << mismatch.err;
+  EXPECT_EQ(Cli("verify " + project + Port() + " --no-code --code-file " + otherCode).status, 0)
+      << "the configuration alone still matches";
+
+  const CliRun info = Cli("device-info --target tool " + project + Port());
+  ASSERT_EQ(info.status, 0) << info.err;
+  std::istringstream lines(info.out);
+  std::string line;
+  std::vector<std::string> keys;
+  while (std::getline(lines, line)) keys.push_back(line.substr(0, line.find(' ')));
+  EXPECT_EQ(keys, (std::vector<std::string>{"conf", "code", "option", "conf-size", "code-size", "option-size"}));
+  EXPECT_NE(info.out.find("conf-size 512\n"), std::string::npos) << info.out;
+}
+
+TEST_F(DeviceCommandsTest, AreasRoundTripAndWritesAreCappedAtTheAreaSize) {
+  StartSim();
+  std::string bytes(600, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 5);
+  std::ofstream((dir / "in.bin").string(), std::ios::binary) << bytes;
+  const CliRun write = Cli("write-area " + project + Port() + " --target chip --area conf -i " + (dir / "in.bin").string());
+  ASSERT_EQ(write.status, 0) << write.err;
+  const CliRun read = Cli("read-area " + project + Port() + " --target chip --area conf -o " + (dir / "out.bin").string());
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(Slurp(dir / "out.bin"), bytes.substr(0, 512));
+  // The tool's own memory was not touched.
+  ASSERT_EQ(Cli("read-area " + project + Port() + " --target tool --area conf -o " + (dir / "tool.bin").string()).status, 0);
+  EXPECT_EQ(Slurp(dir / "tool.bin"), std::string(512, '\xFF'));
+}
+
+TEST_F(DeviceCommandsTest, ReadSavesTheItemsAndBurnConfigEditsTheMask) {
+  StartSim();
+  ASSERT_EQ(Cli("download " + project + Port() + " --target chip").status, 0);
+  const CliRun read = Cli("read " + project + Port() + " --target chip -o " + (dir / "back.xml").string());
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_NE(Slurp(dir / "back.xml").find("<config"), std::string::npos);
+
+  const CliRun shown = Cli("burn-config" + Port());
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_EQ(shown.out, "mask 0x07\ncode on\nconf on\n");
+  EXPECT_EQ(Cli("burn-config --conf" + Port()).status, 0);
+  EXPECT_EQ(Cli("burn-config" + Port()).out, "mask 0x02\ncode off\nconf on\n");
+}
+
+TEST_F(DeviceCommandsTest, PortsComeFromTheSavedSettingsWhenNotGiven) {
+  StartSim();
+  EXPECT_EQ(Cli("device-info --target tool").status, 1) << "no port given and none saved";
+  fs::create_directories(dir / "config" / "Korvane");
+  std::ofstream((dir / "config" / "Korvane" / "Korvane.conf").string())
+      << "[Port]\nValue=" << sim->Link() << "\n[Baudrate]\nValue=57600\n";
+  const CliRun info = Cli("device-info --target chip");
+  EXPECT_EQ(info.status, 0) << info.err;
+}
+
+TEST_F(DeviceCommandsTest, ExitStatusesOfFailures) {
+  StartSim({"--fault", "status:4"});
+  EXPECT_EQ(Cli("download " + project + " --port " + (dir / "none").string()).status, 3) << "port cannot be opened";
+  EXPECT_EQ(Cli("download " + (dir / "missing.xml").string() + Port()).status, 2);
+  EXPECT_EQ(Cli("download " + project + Port() + " --no-code --no-conf").status, 1);
+  EXPECT_EQ(Cli("download " + project + Port() + " --target both").status, 1);
+  EXPECT_EQ(Cli("download " + project + Port() + " --code-file " + (dir / "none.hex").string()).status, 2);
+  const CliRun failed = Cli("download " + project + Port());
+  EXPECT_EQ(failed.status, 3);
+  EXPECT_NE(failed.err.find("，"), std::string::npos) << failed.err;
+  EXPECT_EQ(Cli("write-area " + project + Port() + " --target tool --area code -i " + (dir / "none.bin").string()).status, 2);
+  EXPECT_EQ(Cli("ports").status, 0);
+}
+
+}  // namespace
+}  // namespace korvane
