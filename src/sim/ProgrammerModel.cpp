@@ -17,7 +17,7 @@ const uint8_t kNoise[] = {0x00, 0x13, 0x55, 0xFE, 0x37, 0x0A, 0x80};
 
 }  // namespace
 
-std::optional<FaultSpec> ParseFault(const std::string& text) {
+std::optional<FaultPlan> ParseFault(const std::string& text) {
   static const struct {
     const char* name;
     FaultKind kind;
@@ -25,7 +25,7 @@ std::optional<FaultSpec> ParseFault(const std::string& text) {
                 {"status", FaultKind::Status},   {"silence", FaultKind::Silence},   {"hangup", FaultKind::Hangup}};
   const size_t colon = text.find(':');
   const std::string name = text.substr(0, colon);
-  FaultSpec fault;
+  FaultPlan fault;
   bool known = false;
   for (const auto& k : kKinds)
     if (name == k.name) {
@@ -135,8 +135,8 @@ ModelReply ProgrammerModel::Answer(const uint8_t* request, uint32_t length) {
   ModelReply reply;
   reply.command = command;
   bool noise = false;
-  const FaultSpec* hit = nullptr;
-  for (FaultSpec& fault : faults_) {
+  const FaultPlan* hit = nullptr;
+  for (FaultPlan& fault : faults_) {
     if (fault.command >= 0 && fault.command != command) continue;
     if (fault.kind == FaultKind::Noise) {
       noise = true;

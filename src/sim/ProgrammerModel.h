@@ -17,7 +17,7 @@ enum class FaultKind { Noise, BadCheck, Resync, Status, Silence, Hangup };
 
 // A fault hits requests with the given command (any when -1); all but noise
 // fire once, on the nth such request.
-struct FaultSpec {
+struct FaultPlan {
   FaultKind kind = FaultKind::Noise;
   int command = -1;
   int nth = 1;
@@ -27,7 +27,7 @@ struct FaultSpec {
 
 // "noise", "badcheck", "resync", "status", "silence" or "hangup", optionally
 // followed by ":COMMAND" and ":N".
-std::optional<FaultSpec> ParseFault(const std::string& text);
+std::optional<FaultPlan> ParseFault(const std::string& text);
 
 // The error status the "status" fault answers with.
 constexpr uint8_t kFaultStatus = 0x21;
@@ -48,7 +48,7 @@ class ProgrammerModel {
  public:
   ProgrammerModel(uint32_t chipType, uint32_t funcType);
 
-  void AddFault(const FaultSpec& fault) { faults_.push_back(fault); }
+  void AddFault(const FaultPlan& fault) { faults_.push_back(fault); }
 
   // Takes bytes from the line and appends a reply for every complete request.
   // Malformed bytes are skipped; a request with a wrong check byte is ignored.
@@ -83,7 +83,7 @@ class ProgrammerModel {
   DeviceInfoRecord info_[2];
   BurnConfigRecord burn_;
   std::map<int, Memory> memories_;  // by target * 8 + selector
-  std::vector<FaultSpec> faults_;
+  std::vector<FaultPlan> faults_;
   std::vector<uint8_t> pending_;
 };
 

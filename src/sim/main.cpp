@@ -22,7 +22,7 @@
 
 namespace {
 
-using korvane::FaultSpec;
+using korvane::FaultPlan;
 using korvane::ModelReply;
 using korvane::ProgrammerModel;
 using Clock = std::chrono::steady_clock;
@@ -33,7 +33,7 @@ struct Options {
   uint32_t funcType = 0;
   uint32_t baud = 0;  // 0: answers leave at once
   bool verbose = false;
-  std::vector<FaultSpec> faults;
+  std::vector<FaultPlan> faults;
 };
 
 void Usage() {
@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
   }
 
   ProgrammerModel model(options.chipType, options.funcType);
-  for (const FaultSpec& fault : options.faults) model.AddFault(fault);
+  for (const FaultPlan& fault : options.faults) model.AddFault(fault);
 
   Terminal terminal;
   if (!OpenTerminal(terminal) || !PointLink(options.link, terminal.slavePath)) {

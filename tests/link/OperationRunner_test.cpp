@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "LinkFixture.h"
 #include "core/files/ChecksumCrc32.h"
 #include "core/text/TextFormat.h"
@@ -257,6 +259,17 @@ TEST_F(OperationRunnerTest, PortReadyNamesWhatIsMissing) {
   EXPECT_TRUE(PortReady(link, true, false, true));
   EXPECT_EQ(RunOperationBlocking(link, kOpReadToolConfig), kLinkPortNotOpen);
   EXPECT_EQ(boxes.texts, (std::vector<std::string>{"", "Port not ready", "Port not ready"}));
+}
+
+}  // namespace
+}  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST(LogTimeStamp, BracketedLocalTimeWithItsClosingSpace) {
+  const std::string stamp = LogTimeStamp();
+  EXPECT_TRUE(std::regex_match(stamp, std::regex(R"(\[\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\] )"))) << stamp;
 }
 
 }  // namespace
