@@ -1,0 +1,144 @@
+#pragma once
+// The main window's handler: builds the views of "dlg_main", dispatches every
+// command by control name, keeps title, status text and checksum bar, and
+// owns the loaded description and the hex window's data.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <QFont>
+
+#include "core/model/CMemoryAccess.h"
+#include "core/model/ChipDescription.h"
+#include "dui/CDuiHandler.h"
+
+class QWidget;
+
+namespace korvane {
+
+class CChecksumListCtrl;
+class CConfigTreeCtrl;
+class CDuiControl;
+class CDuiDialog;
+class CRichEditExt;
+class IHexEditor;
+struct AppContext;
+
+// The code file's attributes at the last poll: attributes, creation, last
+// access and last write time, size high and low.
+struct CodeFileSnapshot {
+  uint32_t attributes = 0;
+  uint64_t creationTime = 0;
+  uint64_t accessTime = 0;
+  uint64_t writeTime = 0;
+  uint32_t sizeHigh = 0;
+  uint32_t sizeLow = 0;
+  bool operator==(const CodeFileSnapshot&) const = default;
+};
+
+class CDuiHandlerMain : public CDuiHandler {
+ public:
+  explicit CDuiHandlerMain(AppContext& context);
+  ~CDuiHandlerMain() override;
+
+  void SetMainDialog(CDuiDialog* dialog) { mainDialog_ = dialog; }
+
+  void OnInit() override;
+  int OnEndDialog(int result) override;
+  int OnDuiMessage(int uID, const std::string& name, int msg, WPARAM wParam, LPARAM lParam) override;
+  void OnTimer(int timerId, const std::string& timerName) override;
+  // Opens the serial link with the stored settings; called once by OnInit.
+  virtual void OpenStoredPort();
+
+  // Operations the other parts call.
+  void UpdateTitle(const std::string& suffix);
+  void SetStatusText(const std::string& text, uint32_t colour);
+  void SetControlVisible(const std::string& name, bool visible);
+  void ClearViews();
+  void AppendLog(const std::string& text, uint32_t colour, bool withTimestamp);
+  void PollCodeFile();
+  void RefreshChecksums(const std::string& codePath);
+  // Puts an area read from the device into the hex window (kinds 8, 9, 12, 13, 16, 17).
+  void ShowHexRead(int kind, const uint8_t* data, uint32_t size, uint32_t address);
+  // Fills the tool's (kind 23) or the chip's (24) column: three checksums, three sizes.
+  void ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values);
+
+  // Log panel commands.
+  int ShowLogPanel();
+  int HideLogPanel();
+  int ClearLog();
+  int SaveLog();
+  // Binary exchange with the hex window.
+  int ExportBin();
+  int ImportBin();
+
+  // What the views and tests reach.
+  AppContext& Context() const { return ctx_; }
+  CDuiDialog* MainDialog() const { return mainDialog_; }
+  ChipDescription& Description() { return description_; }
+  CMemoryAccess& HexDataSource() { return hexDataSource_; }
+  IHexEditor* HexWindow() const { return hexWindow_; }
+  CRichEditExt* LogPanel() const { return logPanel_; }
+  CConfigTreeCtrl* ConfigTree() const { return configTree_; }
+  CChecksumListCtrl* ChecksumList() const { return checksumList_; }
+  QWidget* PropertyGridHost() const { return propertyGrid_; }
+  const QFont& LogFont() const { return logFont_; }
+  std::vector<uint8_t>& ReadBackImage() { return readBackImage_; }
+  int WarningShown() const { return warningShown_; }
+  int PollTimer() const { return pollTimer_; }
+  int LastHexReadKind() const { return lastHexReadKind_; }
+  int newProjectUnsaved = 0;  // 1 after "new" until the first successful "saveas"
+
+ protected:
+  // Commands whose work lives with other parts of the program; each returns
+  // whether the click was consumed.
+  virtual int OnCommandNew() { return 1; }
+  virtual int OnCommandOpen() { return 1; }
+  virtual int OnCommandSaveAs() { return 1; }
+  virtual int OnCommandRead() { return 0; }
+  virtual int OnCommandConfig() { return 0; }
+  virtual int OnCommandBurnOption() { return 0; }
+  virtual int OnCommandChecksum() { return 0; }
+  virtual int OnCommandExportHex() { return 0; }
+  virtual int OnDeviceCommand(const std::string& name) { (void)name; return 0; }
+  virtual void OnDeviceChange(WPARAM event) { (void)event; }
+  virtual int OnOperationResult(int kind, LPARAM record) { (void)kind; (void)record; return 1; }
+  virtual void OnPortSettings() {}
+
+ private:
+  int DispatchCommand(const std::string& name);
+  int OnNotify(const std::string& name, int msg, WPARAM wParam, LPARAM lParam);
+  int OnSkinWindow(int msg, WPARAM wParam, LPARAM lParam);
+  int OnShowWarning(LPARAM lParam);
+  void SwitchLanguage(int languageId);
+  void SelectItem(ConfigItem* item);
+  void BringToFront();
+  bool ConfirmSave();
+  void RelayoutMainWindow();
+  void CreateLogPanel(CDuiControl& host);
+  void CreateHexWindow(CDuiControl& host);
+  void CreateChecksumList(CDuiControl& host);
+  int Box(const std::string& key, unsigned type, bool withParent);
+
+  AppContext& ctx_;
+  CDuiDialog* mainDialog_ = nullptr;
+  CDuiControl* mainTab_ = nullptr;
+  int warningShown_ = 0;
+  ChipDescription description_;
+  IHexEditor* hexWindow_ = nullptr;
+  CMemoryAccess hexDataSource_;
+  std::vector<uint8_t> readBackImage_;
+  int lastHexReadKind_ = 0;
+  CChecksumListCtrl* checksumList_ = nullptr;
+  QFont logFont_;
+  CConfigTreeCtrl* configTree_ = nullptr;
+  CRichEditExt* logPanel_ = nullptr;
+  CDuiControl* statusText_ = nullptr;
+  CDuiControl* checksumBar_ = nullptr;
+  int pollTimer_ = 0;
+  CodeFileSnapshot codeFileSnapshot_;
+  QWidget* propertyGrid_ = nullptr;  // the grid's host until the property grid arrives
+};
+
+}  // namespace korvane
