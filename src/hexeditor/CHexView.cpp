@@ -183,6 +183,15 @@ void CHexView::TypeCharacter(QChar c) {
   viewport()->update();
 }
 
+bool CHexView::event(QEvent* e) {
+  // Tab switches between the two columns instead of moving the focus on.
+  if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Tab) {
+    keyPressEvent(static_cast<QKeyEvent*>(e));
+    return true;
+  }
+  return QAbstractScrollArea::event(e);
+}
+
 void CHexView::keyPressEvent(QKeyEvent* e) {
   switch (e->key()) {
     case Qt::Key_Left: MoveCursor(cursor_ - 1); return;

@@ -36,6 +36,7 @@ class CHexView : public QAbstractScrollArea {
   QString LineText(int line) const;
 
  protected:
+  bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;

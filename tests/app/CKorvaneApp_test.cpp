@@ -1,0 +1,112 @@
+// Start-up, settings and the rebuild of the interface after a language switch.
+#include <QSettings>
+
+#include "AppFixture.h"
+#include "app/AppContext.h"
+#include "app/AppMessages.h"
+
+namespace korvane {
+namespace {
+
+using testing::AppFixture;
+
+class KorvaneAppTest : public AppFixture {
+ protected:
+  QVariant Stored(const char* section) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane");
+    return s.value(QString(section) + "/Value");
+  }
+  void Store(const char* section, const QVariant& v) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane");
+    s.setValue(QString(section) + "/Value", v);
+  }
+};
+
+TEST_F(KorvaneAppTest, FirstStartWritesTheBackgroundColourAndStartsInChinese) {
+  int languageSeen = 0;
+  EXPECT_EQ(Run({[&](CDuiHandlerMain& main, CDuiDialog&) { languageSeen = main.Context().dui->LanguageId(); }}), 0);
+  EXPECT_EQ(languageSeen, kLangChinese);
+  EXPECT_EQ(Stored("BkColor").toInt(), 0x843400);
+  EXPECT_FALSE(Stored("DuiLanguage").isValid());  // read with its default, not written
+}
+
+TEST_F(KorvaneAppTest, AStoredColourIsKeptAndAStoredLanguageIsUsed) {
+  Store("BkColor", 0x123456);
+  Store("DuiLanguage", kLangEnglish);
+  int languageSeen = 0;
+  std::string boxText = "unset";
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    languageSeen = main.Context().dui->LanguageId();
+    boxText = main.Context().dui->LookupText("MessageBoxTitle");
+  }});
+  EXPECT_EQ(languageSeen, kLangEnglish);
+  EXPECT_EQ(boxText, LanguageTable::ForLanguageId(kLangEnglish).LookupText("MessageBoxTitle"));
+  EXPECT_EQ(Stored("BkColor").toInt(), 0x123456);
+}
+
+TEST_F(KorvaneAppTest, AMissingSkinArchiveEndsWithStatusOne) {
+  AppOptions o = Options();
+  o.archivePath = logDir.filePath("missing/Korvane.ui").toStdString();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Run({}, o), 1);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("missing/Korvane.ui"), std::string::npos) << err;
+  EXPECT_EQ(passes, 0u);
+}
+
+TEST_F(KorvaneAppTest, NoToTheLanguageQuestionStoresTheLanguageAndKeepsTheInterface) {
+  answer = [](const std::string&) { return IDNO; };
+  int passLanguage = 0;
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+    EXPECT_EQ(Click(main, "item_english"), 0);
+    testing::Pump();
+    EXPECT_FALSE(d.Finished());
+    passLanguage = main.Context().app.language;
+  }});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, Text("ChangeLanguageNotify"));
+  EXPECT_EQ(boxes[0].buttons, 4);  // Yes and No
+  EXPECT_EQ(passes, 1u);
+  EXPECT_EQ(passLanguage, kLangChinese);
+  EXPECT_EQ(Stored("DuiLanguage").toInt(), kLangEnglish);
+}
+
+TEST_F(KorvaneAppTest, YesRebuildsTheWholeInterfaceInTheNewLanguage) {
+  answer = [](const std::string&) { return IDYES; };
+  CDuiHandlerMain* firstHandler = nullptr;
+  int secondLanguage = 0;
+  bool secondEmpty = false;
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+         firstHandler = &main;
+         Click(main, "item_english");
+         testing::PumpUntil([&] { return d.Finished(); });
+       },
+       [&](CDuiHandlerMain& main, CDuiDialog&) {
+         secondLanguage = main.Context().dui->LanguageId();
+         secondEmpty = !main.Description().loaded && main.Description().root == nullptr;
+         EXPECT_EQ(main.Context().app.restart, 0);
+       }});
+  EXPECT_EQ(passes, 2u);
+  EXPECT_NE(firstHandler, nullptr);
+  EXPECT_EQ(secondLanguage, kLangEnglish);
+  EXPECT_TRUE(secondEmpty);
+  EXPECT_EQ(Stored("DuiLanguage").toInt(), kLangEnglish);
+}
+
+TEST_F(KorvaneAppTest, ACancelledSavePromptKeepsTheWindowAndALaterCloseEndsTheProgram) {
+  answer = [this](const std::string& text) { return text == Text("SaveNotify") ? IDCANCEL : IDYES; };
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+    main.Description().modified = 1;
+    Click(main, "item_english");
+    testing::Pump();
+    EXPECT_FALSE(d.Finished());
+    EXPECT_EQ(main.Context().app.restart, 0);
+    EXPECT_EQ(main.Context().app.language, kLangChinese);
+    main.Description().modified = 0;  // then the user closes the window
+  }});
+  EXPECT_EQ(passes, 1u);
+  EXPECT_EQ(Stored("DuiLanguage").toInt(), kLangEnglish);
+}
+
+}  // namespace
+}  // namespace korvane
