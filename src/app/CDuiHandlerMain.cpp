@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -77,8 +78,13 @@ void CDuiHandlerMain::OnInit() {
   if (CDuiControl* hex = dialog->FindControl("hexdatawindow")) CreateHexWindow(*hex);
   if (CDuiControl* list = dialog->FindControl("checksumwindow")) CreateChecksumList(*list);
   if (CDuiControl* grid = dialog->FindControl("navprowindow")) {
-    // The property grid view takes this place; until then an empty pane keeps the layout.
-    propertyGrid_ = new QWidget(grid->Widget());
+    // The property grid view takes this place; until then an empty pane with
+    // the grid's headings keeps the layout.
+    auto* pane = new QTreeWidget(grid->Widget());
+    pane->setHeaderLabels({ctx_.dui->Text("Param"), ctx_.dui->Text("Value")});
+    pane->setRootIsDecorated(false);
+    pane->setColumnWidth(0, 220);
+    propertyGrid_ = pane;
     propertyGrid_->setProperty("nativeId", IDC_PROPERTY_GRID);
     grid->HostWidget(propertyGrid_);
   }

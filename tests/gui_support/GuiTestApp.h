@@ -12,7 +12,8 @@ namespace korvane::testing {
 
 inline QApplication& GuiApp() {
   static QApplication* app = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless a caller asked for a real display (the screenshots under xvfb).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "korvane-gui-test";
     static char* argv[] = {name, nullptr};
