@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -366,6 +367,21 @@ void CDuiHandlerMain::ClearViews() {
 
 void CDuiHandlerMain::AppendLog(const std::string& text, uint32_t colour, bool withTimestamp) {
   if (logPanel_) logPanel_->AppendLog(text, colour, withTimestamp);
+}
+
+void CDuiHandlerMain::Report(const std::string& text, uint32_t colour, bool toStatusBar, bool toLog, bool stamped) {
+  auto show = [=, this] {
+    if (toStatusBar) SetStatusText(text, colour);
+    if (toLog) AppendLog(text, colour, stamped);
+  };
+  if (!mainDialog_ || QThread::currentThread() == mainDialog_->thread()) show();
+  else QMetaObject::invokeMethod(mainDialog_, show, Qt::BlockingQueuedConnection);
+}
+
+void CDuiHandlerMain::PostWarning(const std::string& text) {
+  if (!mainDialog_) return;
+  mainDialog_->PostMessage(UM_SHOW_WARNING, 0, reinterpret_cast<LPARAM>(new WarningText(text)),
+                           [](LPARAM l) { delete reinterpret_cast<WarningText*>(l); });
 }
 
 void CDuiHandlerMain::PollCodeFile() {

@@ -57,6 +57,12 @@ class CDuiHandlerMain : public CDuiHandler {
   void SetControlVisible(const std::string& name, bool visible);
   void ClearViews();
   void AppendLog(const std::string& text, uint32_t colour, bool withTimestamp);
+  // Routes one message to the status text and/or the log panel. Any thread
+  // may call it; off the window thread it waits until the window thread has
+  // shown the message.
+  void Report(const std::string& text, uint32_t colour, bool toStatusBar, bool toLog, bool stamped);
+  // Posts UM_SHOW_WARNING with a copy of text to the main window.
+  void PostWarning(const std::string& text);
   void PollCodeFile();
   void RefreshChecksums(const std::string& codePath);
   // Puts an area read from the device into the hex window (kinds 8, 9, 12, 13, 16, 17).

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMetaProperty>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QResource>
 #include <QTabWidget>
@@ -277,6 +278,15 @@ int DuiSystem::ShowMessageBox(CDuiDialog* parent, const std::string& text, const
   }
   for (unsigned n = 0; n <= 9; ++n)
     set("msgbox.type." + std::to_string(n), "show", n == (type & 0x0F) ? "1" : "0");
+  // Enter answers with the first button of the set that shows.
+  if (CDuiControl* set = box->FindControl("msgbox.type." + std::to_string(type & 0x0F)); set && set->Widget()) {
+    const auto buttons = set->Widget()->findChildren<QPushButton*>();
+    for (QPushButton* b : box->findChildren<QPushButton*>()) b->setDefault(false);
+    if (!buttons.isEmpty()) {
+      buttons.front()->setDefault(true);
+      buttons.front()->setFocus();
+    }
+  }
   const char* image;
   switch (type & 0xF0) {
     case MB_ICONINFORMATION: image = "skin:IDB_ICON_INFO"; break;

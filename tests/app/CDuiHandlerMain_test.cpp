@@ -1,4 +1,7 @@
 // The main window's dispatcher, its window messages and its views.
+#include <atomic>
+#include <thread>
+
 #include <QAbstractButton>
 #include <QFile>
 #include <QSettings>
@@ -217,6 +220,32 @@ TEST_F(MainHandlerTest, ACancelledLogSaveWritesNothing) {
   }});
   EXPECT_EQ(requests.size(), 1u);
   EXPECT_TRUE(QDir(logDir.path()).entryList({"*.log"}).filter("panel").isEmpty());
+}
+
+TEST_F(MainHandlerTest, ReportFromAWorkerThreadWaitsForTheWindowThread) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      main.Report("Programmer connected.", 0xFF0000, true, true, false);
+      done = true;
+    });
+    testing::PumpUntil([&] { return done.load(); });
+    worker.join();
+    EXPECT_EQ(d.FindControl("txtStatusbar")->GetText(), "Programmer connected.");
+    EXPECT_EQ(main.LogPanel()->toPlainText().toStdString(), " Programmer connected.\n");
+    main.Report("status only", 0, true, false, true);
+    EXPECT_EQ(main.LogPanel()->toPlainText().toStdString(), " Programmer connected.\n");
+  }});
+}
+
+TEST_F(MainHandlerTest, APostedWarningIsShownOnceWithTheWarningIcon) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    main.PostWarning("out of range");
+    testing::Pump();
+  }});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "out of range");
+  EXPECT_EQ(boxes[0].buttons, 0);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "../gui_support/GuiTestApp.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
+#include "dui/CDuiDialogHandler.h"
 #include "dui/CDuiHandler.h"
 #include "dui/DuiSystem.h"
 #include "dui/DuiUiLoader.h"
@@ -342,6 +343,36 @@ TEST_F(DuiSystemTest, ControlFacade) {
   ASSERT_NE(action->Action(), nullptr);
   action->SetCheck(true);  // not checkable: stays unticked
   EXPECT_FALSE(action->GetCheck());
+}
+
+// A one-command dialog as the selection dialogs build theirs.
+class AskDialog : public CDuiDialogHandler {
+ public:
+  using CDuiDialogHandler::CDuiDialogHandler;
+  int Show() override { return RunDialog("dlg_msgbox", nullptr) == IDOK ? 1 : 2; }
+  void OnInit() override { FindControl("msgbox.text")->SetText("initialised"); }
+  int OnDuiMessage(int, const std::string& name, int msg, WPARAM, LPARAM) override {
+    if (name == "msgbox.type.1.ok" && msg == DUI_MSG_CLICK) {
+      CloseDialog(IDOK);
+      return 1;
+    }
+    return 0;
+  }
+};
+
+TEST_F(DuiSystemTest, ADialogHandlerRunsItsTemplateAndIsReleasedByTheFramework) {
+  std::string seenText;
+  hook = [&](CDuiDialog& d) {
+    seenText = d.FindControl("msgbox.text")->GetText();
+    static_cast<QAbstractButton*>(d.FindControl("msgbox.type.1.ok")->Widget())->click();
+    PumpUntil([&] { return d.Finished(); });
+    return d.Result();
+  };
+  auto* ask = new AskDialog(*system);
+  EXPECT_EQ(ask->Show(), 1);
+  EXPECT_EQ(seenText, "initialised");
+  system->ReleaseHandler(ask);
+  EXPECT_TRUE(system->Handlers().empty());
 }
 
 TEST(DuiFileFilter, WindowsFiltersBecomeQtFilters) {
