@@ -9,6 +9,8 @@ namespace korvane {
 
 CHexEditor::CHexEditor(QWidget* parent) : view_(new CHexView(parent)) {
   view_->setObjectName("hexeditor.view");
+  // The program never releases an editor; it goes with its window.
+  QObject::connect(view_, &QObject::destroyed, [this] { delete this; });
   // An edit is kept only where the data source takes it, so the view never
   // shows bytes that a later write or export would not use.
   view_->SetByteWriter([this](uint32_t offset, uint8_t value) {

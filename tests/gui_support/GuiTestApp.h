@@ -8,6 +8,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+// Fontconfig keeps caches for the life of the process; under the leak
+// checker they are not ours to free.
+extern "C" __attribute__((weak, used)) inline const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig\n";
+}
+
 namespace korvane::testing {
 
 inline QApplication& GuiApp() {
