@@ -10,7 +10,7 @@
 
 // Fontconfig keeps caches for the life of the process; under the leak
 // checker they are not ours to free.
-extern "C" __attribute__((weak, used)) inline const char* __lsan_default_suppressions() {
+extern "C" __attribute__((weak, used)) const char* __lsan_default_suppressions() {
   return "leak:libfontconfig\n";
 }
 
