@@ -65,7 +65,7 @@ int CDuiHandlerMain::Box(const std::string& key, unsigned type, bool withParent)
 // ---------------------------------------------------------------- start
 
 void CDuiHandlerMain::OnInit() {
-  CDuiDialog* dialog = mainDialog_ ? mainDialog_ : AttachedDialog();
+  CDuiDialog* dialog = mainDialog_ ? mainDialog_.data() : AttachedDialog();
   if (!dialog) return;
   mainDialog_ = dialog;
   statusText_ = dialog->FindControl("txtStatusbar");
@@ -89,6 +89,7 @@ void CDuiHandlerMain::OnInit() {
     propertyGrid_->setProperty("nativeId", IDC_PROPERTY_GRID);
     grid->HostWidget(propertyGrid_);
   }
+  ApplySkinBackground();
   OpenStoredPort();
   if (mainTab_) mainTab_->SetTabPage(0);
   pollTimer_ = dialog->StartTimer(2000, "");
@@ -139,6 +140,19 @@ void CDuiHandlerMain::CreateChecksumList(CDuiControl& host) {
     rows << dui.Text(key);
   checksumList_ = new CChecksumListCtrl(host.Widget(), headings, rows);
   host.HostWidget(checksumList_);
+}
+
+// The window's skin colour is the stored background ("BkColor", 0x00BBGGRR),
+// asked for the way the skin window asks.
+void CDuiHandlerMain::ApplySkinBackground() {
+  int colour = kBkColorDefault;
+  OnSkinWindow(2, 1, reinterpret_cast<LPARAM>(&colour));
+  CDuiControl* title = mainDialog_ ? mainDialog_->FindControl("title") : nullptr;
+  if (!title || !title->Widget()) return;
+  const QColor background((colour & 0xFF), (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+  const QColor text = background.lightness() > 140 ? QColor(Qt::black) : QColor(Qt::white);
+  title->Widget()->setStyleSheet(QString("QLabel { background: %1; color: %2; font-size: 15px; font-weight: bold;"
+                                         " padding: 8px 12px; }").arg(background.name(), text.name()));
 }
 
 void CDuiHandlerMain::OpenStoredPort() {

@@ -8,20 +8,22 @@
 #include <vector>
 
 #include <QFont>
+#include <QPointer>
 
+#include "app/CChecksumListCtrl.h"
+#include "app/CConfigTreeCtrl.h"
+#include "app/CRichEditExt.h"
 #include "core/model/CMemoryAccess.h"
 #include "core/model/ChipDescription.h"
+#include "dui/CDuiDialog.h"
 #include "dui/CDuiHandler.h"
 
 class QWidget;
 
 namespace korvane {
 
-class CChecksumListCtrl;
-class CConfigTreeCtrl;
 class CDuiControl;
 class CDuiDialog;
-class CRichEditExt;
 class IHexEditor;
 struct AppContext;
 
@@ -120,6 +122,7 @@ class CDuiHandlerMain : public CDuiHandler {
   void SwitchLanguage(int languageId);
   void SelectItem(ConfigItem* item);
   void BringToFront();
+  void ApplySkinBackground();
   bool ConfirmSave();
   void RelayoutMainWindow();
   void CreateLogPanel(CDuiControl& host);
@@ -128,7 +131,7 @@ class CDuiHandlerMain : public CDuiHandler {
   int Box(const std::string& key, unsigned type, bool withParent);
 
   AppContext& ctx_;
-  CDuiDialog* mainDialog_ = nullptr;
+  QPointer<CDuiDialog> mainDialog_;
   CDuiControl* mainTab_ = nullptr;
   int warningShown_ = 0;
   ChipDescription description_;
@@ -136,15 +139,15 @@ class CDuiHandlerMain : public CDuiHandler {
   CMemoryAccess hexDataSource_;
   std::vector<uint8_t> readBackImage_;
   int lastHexReadKind_ = 0;
-  CChecksumListCtrl* checksumList_ = nullptr;
+  QPointer<CChecksumListCtrl> checksumList_;
   QFont logFont_;
-  CConfigTreeCtrl* configTree_ = nullptr;
-  CRichEditExt* logPanel_ = nullptr;
+  QPointer<CConfigTreeCtrl> configTree_;
+  QPointer<CRichEditExt> logPanel_;
   CDuiControl* statusText_ = nullptr;
   CDuiControl* checksumBar_ = nullptr;
   int pollTimer_ = 0;
   CodeFileSnapshot codeFileSnapshot_;
-  QWidget* propertyGrid_ = nullptr;  // the grid's host until the property grid arrives
+  QPointer<QWidget> propertyGrid_;  // stands in for the property grid until it arrives
 };
 
 }  // namespace korvane
