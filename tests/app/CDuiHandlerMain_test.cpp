@@ -152,6 +152,19 @@ TEST_F(MainHandlerTest, TheTimerPostsTheChecksumPollToTheMainWindow) {
   }});
 }
 
+TEST_F(MainHandlerTest, EveryNotificationButPointerMovementIsTraced) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    main.OnDuiMessage(1234, "btn-log-cls", DUI_MSG_MOVE, 0, 0);
+    main.OnDuiMessage(1234, "btn-log-cls", DUI_MSG_PRESS, 5, 6);
+  }});
+  QFile log(logDir.filePath("korvane.log"));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  const QByteArray text = log.readAll();
+  EXPECT_TRUE(text.contains("DEBUG "));
+  EXPECT_TRUE(text.contains("CDuiHandlerMain::OnDuiMessage:uID=1234, name=btn-log-cls, msg=1, wParam=5, lParam=6\n"));
+  EXPECT_FALSE(text.contains("name=btn-log-cls, msg=7"));
+}
+
 TEST_F(MainHandlerTest, BackgroundSettingsOfTheSkinWindow) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     int type = 0, res = -1, colour = 0;

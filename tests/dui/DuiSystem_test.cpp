@@ -12,7 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include "../gui_support/GuiTestApp.h"
 #include "dui/CDuiControl.h"
@@ -373,6 +375,28 @@ TEST_F(DuiSystemTest, ADialogHandlerRunsItsTemplateAndIsReleasedByTheFramework) 
   EXPECT_EQ(seenText, "initialised");
   system->ReleaseHandler(ask);
   EXPECT_TRUE(system->Handlers().empty());
+}
+
+TEST(DuiModalRun, AMessageBoxRunsItsOwnLoopUntilAButtonAnswers) {
+  GuiApp();
+  QTemporaryDir dir;
+  DuiOptions o;
+  o.archivePath = ArchivePath();
+  o.singleInstance = false;
+  o.logDir = dir.path().toStdString();
+  DuiSystem system(o);
+  ASSERT_EQ(system.Start(nullptr), DuiSystem::StartResult::Started);
+  // The user: once the box shows, press Enter (the default button, Yes).
+  QTimer::singleShot(50, [&] {
+    CDuiDialog* box = system.FindDialog("dlg_msgbox");
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &enter);
+  });
+  EXPECT_EQ(system.ShowMessageBox(nullptr, "Save?", "", MB_YESNOCANCEL | MB_ICONQUESTION), IDYES);
+  QTimer::singleShot(50, [&] { system.FindDialog("dlg_msgbox")->close(); });
+  EXPECT_EQ(system.ShowMessageBox(nullptr, "Save?", "", MB_YESNOCANCEL | MB_ICONQUESTION), IDCANCEL);
 }
 
 TEST(DuiFileFilter, WindowsFiltersBecomeQtFilters) {
