@@ -18,6 +18,8 @@
 #include "app/CKorvaneApp.h"
 #include "app/CRichEditExt.h"
 #include "app/HexEditorLoader.h"
+#include "core/files/BinFile.h"
+#include "core/model/ProjectFile.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
@@ -162,14 +164,8 @@ void CDuiHandlerMain::OpenStoredPort() {
 
 // ---------------------------------------------------------------- closing and timer
 
-bool CDuiHandlerMain::ConfirmSave() {
-  // Stand-in for the project's save prompt until the project commands land.
-  if (!description_.modified) return true;
-  return Box("SaveNotify", MB_YESNOCANCEL | MB_ICONQUESTION, true) != IDCANCEL;
-}
-
 int CDuiHandlerMain::OnEndDialog(int) {
-  if (!ConfirmSave()) return 0;
+  if (!ConfirmSave(description_, ctx_.dui)) return 0;
   // Without a restart request the closing window ends the program: the
   // application's loop returns with status 0.
   return 1;
@@ -398,12 +394,25 @@ void CDuiHandlerMain::PostWarning(const std::string& text) {
                            [](LPARAM l) { delete reinterpret_cast<WarningText*>(l); });
 }
 
-void CDuiHandlerMain::PollCodeFile() {
-  // The code file's checksums are refreshed here once the code files are
-  // part of the program.
+void CDuiHandlerMain::PollCodeFile() { korvane::PollCodeFile(description_, codeFileSnapshot_, *this); }
+
+void CDuiHandlerMain::RefreshChecksums(const std::string& codePath) {
+  korvane::RefreshChecksums(description_, codePath, *this);
 }
 
-void CDuiHandlerMain::RefreshChecksums(const std::string&) {}
+bool CDuiHandlerMain::HasChecksumBar() const { return checksumBar_ != nullptr; }
+
+void CDuiHandlerMain::SetChecksumBar(const std::string& text) {
+  if (checksumBar_) checksumBar_->SetText(text);
+}
+
+void CDuiHandlerMain::ClearPcColumn() {
+  if (checksumList_) checksumList_->ClearColumn(CChecksumListCtrl::kSoft);
+}
+
+void CDuiHandlerMain::SetPcCell(int row, const std::string& text) {
+  if (checksumList_) checksumList_->SetCell(row, CChecksumListCtrl::kSoft, text);
+}
 
 // ---------------------------------------------------------------- log panel
 
@@ -455,12 +464,10 @@ int CDuiHandlerMain::ClearLog() {
 
 int CDuiHandlerMain::SaveLog() {
   FileDialogRequest request;
-  request.save = true;
-  request.defaultExt = "log";
+  request.defaultExtension = "log";
   request.filter = "Log File(*.log)|*.log||";
-  request.parent = mainDialog_;
   std::string path;
-  if (!ctx_.dui->GetFileName(request, &path)) return 0;
+  if (!ctx_.dui->SaveFileName(request, path)) return 0;
   if (logPanel_) logPanel_->SaveLog(path);
   return 0;
 }
@@ -469,14 +476,13 @@ int CDuiHandlerMain::SaveLog() {
 
 int CDuiHandlerMain::ExportBin() {
   FileDialogRequest request;
-  request.save = true;
-  request.defaultExt = "bin";
+  request.defaultExtension = "bin";
   request.filter = "Bin File(*.bin)|*.bin||";
-  request.parent = mainDialog_;
   std::string path;
-  if (!ctx_.dui->GetFileName(request, &path)) return 0;
+  if (!ctx_.dui->SaveFileName(request, path)) return 0;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) return 0;
+  // The bytes the hex window holds; without a window the file stays empty.
   if (hexWindow_) {
     int32_t first = 0, last = 0;
     hexWindow_->GetRange(&first, &last);
@@ -492,21 +498,11 @@ int CDuiHandlerMain::ExportBin() {
 
 int CDuiHandlerMain::ImportBin() {
   FileDialogRequest request;
-  request.save = false;
-  request.defaultExt = "bin";
+  request.defaultExtension = "bin";
   request.filter = "Bin File(*.bin)|*.bin||";
-  request.parent = mainDialog_;
   std::string path;
-  if (!ctx_.dui->GetFileName(request, &path)) return 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return 0;
-  in.seekg(0, std::ios::end);
-  const std::streamoff length = in.tellg();
-  if (length < 0 || length > 0x7FFFFFFF) return 0;
-  std::vector<uint8_t> bytes(static_cast<size_t>(length), 0);
-  in.seekg(0, std::ios::beg);
-  if (length > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), length)) return 0;
-  hexDataSource_.SetBlock(static_cast<uint32_t>(bytes.size()), 0, bytes.data());
+  if (!ctx_.dui->OpenFileName(request, path)) return 0;
+  if (!ImportBinFile(path, hexDataSource_)) return 0;
   if (hexWindow_) {
     hexWindow_->BeginLoad(0);
     hexWindow_->ResetView(0, 1, 0);

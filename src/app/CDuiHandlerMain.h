@@ -13,6 +13,7 @@
 #include "app/CChecksumListCtrl.h"
 #include "app/CConfigTreeCtrl.h"
 #include "app/CRichEditExt.h"
+#include "core/files/PcChecksums.h"
 #include "core/model/CMemoryAccess.h"
 #include "core/model/ChipDescription.h"
 #include "dui/CDuiDialog.h"
@@ -27,19 +28,7 @@ class CDuiDialog;
 class IHexEditor;
 struct AppContext;
 
-// The code file's attributes at the last poll: attributes, creation, last
-// access and last write time, size high and low.
-struct CodeFileSnapshot {
-  uint32_t attributes = 0;
-  uint64_t creationTime = 0;
-  uint64_t accessTime = 0;
-  uint64_t writeTime = 0;
-  uint32_t sizeHigh = 0;
-  uint32_t sizeLow = 0;
-  bool operator==(const CodeFileSnapshot&) const = default;
-};
-
-class CDuiHandlerMain : public CDuiHandler {
+class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
  public:
   explicit CDuiHandlerMain(AppContext& context);
   ~CDuiHandlerMain() override;
@@ -71,6 +60,12 @@ class CDuiHandlerMain : public CDuiHandler {
   void ShowHexRead(int kind, const uint8_t* data, uint32_t size, uint32_t address);
   // Fills the tool's (kind 23) or the chip's (24) column: three checksums, three sizes.
   void ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values);
+
+  // Where the PC-side checksums show: the checksum bar and column 1 of the list.
+  bool HasChecksumBar() const override;
+  void SetChecksumBar(const std::string& text) override;
+  void ClearPcColumn() override;
+  void SetPcCell(int row, const std::string& text) override;
 
   // Log panel commands.
   int ShowLogPanel();
@@ -123,7 +118,6 @@ class CDuiHandlerMain : public CDuiHandler {
   void SelectItem(ConfigItem* item);
   void BringToFront();
   void ApplySkinBackground();
-  bool ConfirmSave();
   void RelayoutMainWindow();
   void CreateLogPanel(CDuiControl& host);
   void CreateHexWindow(CDuiControl& host);

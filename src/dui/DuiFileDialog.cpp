@@ -3,8 +3,6 @@
 #include <QFileDialog>
 #include <QStringList>
 
-#include "dui/CDuiDialog.h"
-
 namespace korvane {
 
 QString QtFileFilter(const std::string& filter) {
@@ -21,13 +19,12 @@ QString QtFileFilter(const std::string& filter) {
   return filters.join(";;");
 }
 
-bool RunFileDialog(const FileDialogRequest& request, std::string* path) {
-  QFileDialog dialog(request.parent, QString(), QString::fromStdString(request.initialName),
-                     QtFileFilter(request.filter));
-  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setOption(QFileDialog::ReadOnly, false);
-  dialog.setDefaultSuffix(QString::fromStdString(request.defaultExt));
+bool RunFileDialog(bool save, const FileDialogRequest& request, QWidget* parent, std::string* path) {
+  QFileDialog dialog(parent, QString(), QString::fromStdString(request.initialName), QtFileFilter(request.filter));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+  dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   if (path) *path = dialog.selectedFiles().first().toStdString();
   return true;

@@ -5,20 +5,14 @@
 
 #include <QString>
 
+#include "core/model/FileDialog.h"
+
+class QWidget;
+
 namespace korvane {
 
-class CDuiDialog;
-
-struct FileDialogRequest {
-  bool save = false;         // save dialog (asks before overwriting) or open dialog
-  std::string defaultExt;    // "bin", added when the chosen name has no extension
-  std::string initialName;   // may be empty
-  std::string filter;        // "Bin File(*.bin)|*.bin||"
-  CDuiDialog* parent = nullptr;
-};
-
 // Answers a request: true with the chosen path, false when cancelled.
-using FileDialogHook = std::function<bool(const FileDialogRequest& request, std::string* path)>;
+using FileDialogHook = std::function<bool(bool save, const FileDialogRequest& request, std::string* path)>;
 
 // "Text|pattern|Text|pattern||" (patterns separated by ';') as a Qt filter
 // list: "Text (pattern)" joined with ";;". A text that already ends with its
@@ -26,6 +20,6 @@ using FileDialogHook = std::function<bool(const FileDialogRequest& request, std:
 QString QtFileFilter(const std::string& filter);
 
 // Shows the Qt file dialog for the request.
-bool RunFileDialog(const FileDialogRequest& request, std::string* path);
+bool RunFileDialog(bool save, const FileDialogRequest& request, QWidget* parent, std::string* path);
 
 }  // namespace korvane

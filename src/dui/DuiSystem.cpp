@@ -330,9 +330,9 @@ bool DuiSystem::LoadXmlFile(pugi::xml_document& doc, const std::string& nameOrPa
   return true;
 }
 
-bool DuiSystem::GetFileName(const FileDialogRequest& request, std::string* path) const {
-  if (options_.fileDialogHook) return options_.fileDialogHook(request, path);
-  return RunFileDialog(request, path);
+bool DuiSystem::GetFileName(bool save, const FileDialogRequest& request, std::string* path) {
+  if (options_.fileDialogHook) return options_.fileDialogHook(save, request, path);
+  return RunFileDialog(save, request, FindDialog("dlg_main"), path);
 }
 
 QIcon DuiSystem::ImageForName(const std::string& image) const {

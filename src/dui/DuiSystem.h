@@ -50,7 +50,7 @@ struct DuiOptions {
   FileDialogHook fileDialogHook;
 };
 
-class DuiSystem : public IMessageBox {
+class DuiSystem : public IMessageBox, public IFileDialog {
  public:
   explicit DuiSystem(DuiOptions options);
   ~DuiSystem() override;
@@ -98,8 +98,14 @@ class DuiSystem : public IMessageBox {
   LogFile& Log() { return log_; }
   void WriteLog(int level, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
-  // File dialogs, answered by the test hook when one is set.
-  bool GetFileName(const FileDialogRequest& request, std::string* path) const;
+  // File dialogs over the main window, answered by the test hook when one is set.
+  bool GetFileName(bool save, const FileDialogRequest& request, std::string* path);
+  bool SaveFileName(const FileDialogRequest& request, std::string& chosen) override {
+    return GetFileName(true, request, &chosen);
+  }
+  bool OpenFileName(const FileDialogRequest& request, std::string& chosen) override {
+    return GetFileName(false, request, &chosen);
+  }
 
   const korvane::ModalHook& GetModalHook() const { return options_.modalHook; }
   // "skin:IDB_ICON_INFO" and the like, from the archive's icons.

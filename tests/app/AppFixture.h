@@ -38,8 +38,9 @@ class AppFixture : public ::testing::Test {
     o.singleInstance = false;
     o.logDir = logDir.path().toStdString();
     o.modalHook = [this](CDuiDialog& d) { return OnModal(d); };
-    o.fileDialogHook = [this](const FileDialogRequest& r, std::string* path) {
+    o.fileDialogHook = [this](bool save, const FileDialogRequest& r, std::string* path) {
       requests.push_back(r);
+      saves.push_back(save);
       if (nextFile.empty()) return false;
       *path = nextFile;
       return true;
@@ -95,6 +96,7 @@ class AppFixture : public ::testing::Test {
   std::vector<ShownBox> boxes;
   std::function<int(const std::string& text)> answer;
   std::vector<FileDialogRequest> requests;
+  std::vector<bool> saves;
   std::string nextFile;
   CKorvaneApp* application = nullptr;
   LanguageTable language = LanguageTable::ForLanguageId(kLangChinese);

@@ -152,6 +152,25 @@ TEST_F(MainHandlerTest, TheTimerPostsTheChecksumPollToTheMainWindow) {
   }});
 }
 
+TEST_F(MainHandlerTest, ThePollFillsTheChecksumBarAndThePcColumn) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+    CDuiControl* bar = d.FindControl("txtChecksumbar");
+    bar->SetText("before");
+    main.PollCodeFile();  // nothing loaded, nothing changed: the bar keeps its text
+    EXPECT_EQ(bar->GetText(), "before");
+    ASSERT_TRUE(main.Description().NewDescription("KV5210", "ADP_65W", main.ConfigTree()));
+    main.Description().checksumDirty = 1;
+    d.PostMessage(UM_CHECKSUM_POLL, 0, 0);
+    testing::Pump();
+    const std::string text = bar->GetText();
+    EXPECT_EQ(text.rfind(Text("CONF_CHECKSUM") + ": 0x", 0), 0u) << text;
+    EXPECT_NE(text.find("   " + Text("CODE_CHECKSUM") + ": 0x"), std::string::npos) << text;
+    EXPECT_EQ(main.ChecksumList()->Cell(0, CChecksumListCtrl::kSoft).rfind("0x", 0), 0u);
+    EXPECT_EQ(main.ChecksumList()->Cell(3, CChecksumListCtrl::kSoft), "1024 Byte");
+    EXPECT_EQ(main.Description().checksumDirty, 0);
+  }});
+}
+
 TEST_F(MainHandlerTest, EveryNotificationButPointerMovementIsTraced) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     main.OnDuiMessage(1234, "btn-log-cls", DUI_MSG_MOVE, 0, 0);
@@ -217,8 +236,8 @@ TEST_F(MainHandlerTest, SavingTheLogWritesUtf16WithAByteOrderMark) {
     Click(main, "btn-log-save");
   }});
   ASSERT_EQ(requests.size(), 1u);
-  EXPECT_TRUE(requests[0].save);
-  EXPECT_EQ(requests[0].defaultExt, "log");
+  EXPECT_TRUE(saves[0]);
+  EXPECT_EQ(requests[0].defaultExtension, "log");
   EXPECT_EQ(requests[0].filter, "Log File(*.log)|*.log||");
   QFile f(QString::fromStdString(nextFile));
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));

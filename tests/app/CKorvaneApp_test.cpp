@@ -96,6 +96,7 @@ TEST_F(KorvaneAppTest, YesRebuildsTheWholeInterfaceInTheNewLanguage) {
 TEST_F(KorvaneAppTest, ACancelledSavePromptKeepsTheWindowAndALaterCloseEndsTheProgram) {
   answer = [this](const std::string& text) { return text == Text("SaveNotify") ? IDCANCEL : IDYES; };
   Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+    ASSERT_TRUE(main.Description().NewDescription("KV5210", "ADP_65W", main.ConfigTree()));
     main.Description().modified = 1;
     Click(main, "item_english");
     testing::Pump();
@@ -105,7 +106,25 @@ TEST_F(KorvaneAppTest, ACancelledSavePromptKeepsTheWindowAndALaterCloseEndsThePr
     main.Description().modified = 0;  // then the user closes the window
   }});
   EXPECT_EQ(passes, 1u);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, Text("SaveNotify"));
   EXPECT_EQ(Stored("DuiLanguage").toInt(), kLangEnglish);
+}
+
+TEST_F(KorvaneAppTest, YesThenNoToTheSavePromptRebuildsWithNoProjectLoaded) {
+  answer = [this](const std::string& text) { return text == Text("SaveNotify") ? IDNO : IDYES; };
+  bool secondEmpty = false;
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+         ASSERT_TRUE(main.Description().NewDescription("KV5210", "ADP_65W", main.ConfigTree()));
+         main.Description().modified = 1;
+         Click(main, "item_english");
+         testing::PumpUntil([&] { return d.Finished(); });
+       },
+       [&](CDuiHandlerMain& main, CDuiDialog&) {
+         secondEmpty = !main.Description().loaded && main.ConfigTree()->topLevelItemCount() == 0;
+       }});
+  EXPECT_EQ(passes, 2u);
+  EXPECT_TRUE(secondEmpty);
 }
 
 }  // namespace

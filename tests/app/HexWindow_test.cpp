@@ -99,10 +99,10 @@ TEST_F(HexWindowTest, WithoutTheLibraryExportIsEmptyAndImportStillFillsTheSource
   EXPECT_TRUE(QFile::exists(logDir.filePath("out.bin")));
   EXPECT_TRUE(ReadFile(logDir.filePath("out.bin").toStdString()).empty());
   ASSERT_EQ(requests.size(), 2u);
-  EXPECT_TRUE(requests[0].save);
-  EXPECT_FALSE(requests[1].save);
+  EXPECT_TRUE(saves[0]);
+  EXPECT_FALSE(saves[1]);
   EXPECT_EQ(requests[1].filter, "Bin File(*.bin)|*.bin||");
-  EXPECT_EQ(requests[1].defaultExt, "bin");
+  EXPECT_EQ(requests[1].defaultExtension, "bin");
 }
 
 TEST_F(HexWindowTest, ExportRightAfterImportWritesTheSameBytes) {
