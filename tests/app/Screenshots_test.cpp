@@ -17,7 +17,7 @@ using testing::AppFixture;
 
 class Screenshots : public AppFixture {
  protected:
-  void Take(int languageId, const char* file) {
+  void Take(int languageId, const char* file, const char* hexFile = nullptr, const char* boxFile = nullptr) {
     const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "KORVANE_SCREENSHOT_DIR is not set";
     QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane").setValue("DuiLanguage/Value", languageId);
@@ -45,11 +45,31 @@ class Screenshots : public AppFixture {
       testing::Pump();
       QDir().mkpath(dir);
       EXPECT_TRUE(d.grab().save(dir + "/" + file));
+      if (hexFile) {
+        std::vector<uint8_t> bytes(0x400);
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i < 64 ? "KV5210 ADP_65W config 0x5210 v7"[i % 32] : i * 13);
+        main.ShowHexRead(12, bytes.data(), static_cast<uint32_t>(bytes.size()), 0x7C00);
+        d.FindControl("tabctrl.main")->SetTabPage(1);
+        testing::Pump();
+        EXPECT_TRUE(d.grab().save(dir + "/" + hexFile));
+      }
+      if (boxFile) {
+        answer = [&](const std::string&) {
+          CDuiDialog* box = main.Context().dui->FindDialog("dlg_msgbox");
+          box->adjustSize();
+          box->show();
+          testing::Pump();
+          EXPECT_TRUE(box->grab().save(dir + "/" + boxFile));
+          return IDNO;
+        };
+        main.Context().dui->ShowMessageBox(&d, main.Context().dui->LookupText("ChangeLanguageNotify"),
+                                           main.Context().dui->LookupText("MessageBoxTitle"), MB_YESNO | MB_ICONQUESTION);
+      }
     }});
   }
 };
 
-TEST_F(Screenshots, English) { Take(kLangEnglish, "main-en.png"); }
+TEST_F(Screenshots, English) { Take(kLangEnglish, "main-en.png", "hex-en.png", "msgbox-en.png"); }
 TEST_F(Screenshots, Chinese) { Take(kLangChinese, "main-zh.png"); }
 
 }  // namespace
