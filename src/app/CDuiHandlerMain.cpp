@@ -95,7 +95,6 @@ void CDuiHandlerMain::OnInit() {
   OpenStoredPort();
   if (mainTab_) mainTab_->SetTabPage(0);
   pollTimer_ = dialog->StartTimer(2000, "");
-  UpdateTitle(ctx_.dui->LookupText("NewProject"));
 }
 
 void CDuiHandlerMain::CreateLogPanel(CDuiControl& host) {

@@ -85,6 +85,7 @@ void CDuiDialog::ConnectNotifications(CDuiControl& control) {
   if (auto* button = qobject_cast<QAbstractButton*>(control.Object())) {
     connect(button, &QAbstractButton::pressed, this, [this, c] { Notify(*c, DUI_MSG_PRESS, 0, 0); });
     connect(button, &QAbstractButton::clicked, this, [this, c] { Notify(*c, DUI_MSG_CLICK, 0, 0); });
+    button->setMouseTracking(true);  // movement is reported without a pressed button
     button->installEventFilter(this);
   } else if (auto* action = qobject_cast<QAction*>(control.Object())) {
     connect(action, &QAction::triggered, this, [this, c] { Notify(*c, DUI_MSG_CLICK, 0, 0); });

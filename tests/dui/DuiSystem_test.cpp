@@ -12,7 +12,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -196,6 +199,31 @@ TEST_F(DuiSystemTest, ButtonNotificationsGoToTheDialogsOwnHandler) {
   // The click was consumed, so the button's own close did not happen.
   testing::Pump();
   EXPECT_FALSE(box->Finished());
+}
+
+TEST_F(DuiSystemTest, ComboChangesAndPointerMovementAreNotified) {
+  auto* form = new QWidget;
+  auto* combo = new QComboBox(form);
+  combo->setObjectName("combo.port");
+  auto* button = new QPushButton("x", form);
+  button->setObjectName("btn-any");
+  CDuiDialog dialog(*system, "hand-made", "hand-made", form, nullptr);
+  std::vector<Seen> seen;
+  system->AttachHandler(&dialog, new RecordingHandler(&seen), "", false);
+  dialog.FindControl("combo.port")->SetComboItems({"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyACM0"});
+  EXPECT_TRUE(seen.empty());  // filling is no choice of the user's
+  combo->setCurrentIndex(2);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].name, "combo.port");
+  EXPECT_EQ(seen[0].msg, DUI_MSG_COMBO_CHANGE);
+  EXPECT_EQ(seen[0].lParam, 2);
+  EXPECT_EQ(dialog.FindControl("combo.port")->GetText(), "/dev/ttyACM0");
+  QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(button, &move);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].name, "btn-any");
+  EXPECT_EQ(seen[1].msg, DUI_MSG_MOVE);
+  system->ReleaseHandler(system->Handlers().front());
 }
 
 TEST_F(DuiSystemTest, WindowMessagesReachTheFirstHandlerFirst) {
