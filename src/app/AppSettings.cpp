@@ -11,6 +11,12 @@ const SettingDefault kSettingDefaults[10] = {
     {"Stopbit", false, 0, "0"},
 };
 
+const SettingDefault* FindSettingDefault(const std::string& section) {
+  for (const auto& d : kSettingDefaults)
+    if (section == d.section) return &d;
+  return nullptr;
+}
+
 namespace {
 QString Key(const std::string& section) { return QString::fromStdString(section) + "/Value"; }
 }  // namespace
@@ -39,6 +45,16 @@ std::string AppSettings::GetString(const std::string& section, const std::string
 void AppSettings::WriteString(const std::string& section, const std::string& value) {
   store_->setValue(Key(section), QString::fromStdString(value));
   store_->sync();
+}
+
+int AppSettings::Number(const std::string& section) const {
+  const SettingDefault* d = FindSettingDefault(section);
+  return GetInt(section, d && d->number ? d->numberDefault : 0);
+}
+
+std::string AppSettings::Text(const std::string& section) const {
+  const SettingDefault* d = FindSettingDefault(section);
+  return GetString(section, d && !d->number ? d->textDefault : "");
 }
 
 bool AppSettings::Has(const std::string& section) const { return store_->contains(Key(section)); }

@@ -19,6 +19,9 @@ class AppSettings {
   std::string GetString(const std::string& section, const std::string& defaultValue) const;
   void WriteString(const std::string& section, const std::string& value);
   bool Has(const std::string& section) const;
+  // The setting with the default of its section (kSettingDefaults).
+  int Number(const std::string& section) const;
+  std::string Text(const std::string& section) const;
   // Where the settings live (also separates the instance channels of different stores).
   std::string FileName() const;
 
@@ -34,5 +37,6 @@ struct SettingDefault {
   const char* textDefault;
 };
 extern const SettingDefault kSettingDefaults[10];
+const SettingDefault* FindSettingDefault(const std::string& section);
 
 }  // namespace korvane

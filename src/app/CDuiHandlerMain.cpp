@@ -31,7 +31,6 @@ namespace korvane {
 namespace {
 
 constexpr const char* kClassName = "CDuiHandlerMain";
-constexpr int kBkColorDefault = 0x843400;
 
 bool SameArea(int a, int b) {
   auto area = [](int kind) {
@@ -146,7 +145,7 @@ void CDuiHandlerMain::CreateChecksumList(CDuiControl& host) {
 // The window's skin colour is the stored background ("BkColor", 0x00BBGGRR),
 // asked for the way the skin window asks.
 void CDuiHandlerMain::ApplySkinBackground() {
-  int colour = kBkColorDefault;
+  int colour = 0;
   OnSkinWindow(2, 1, reinterpret_cast<LPARAM>(&colour));
   CDuiControl* title = mainDialog_ ? mainDialog_->FindControl("title") : nullptr;
   if (!title || !title->Widget()) return;
@@ -286,18 +285,18 @@ int CDuiHandlerMain::OnSkinWindow(int msg, WPARAM wParam, LPARAM lParam) {
   AppSettings& s = ctx_.settings;
   switch (msg) {
     case 1:
-      if (auto* out = reinterpret_cast<int*>(wParam)) *out = s.GetInt("BkType", 1);
+      if (auto* out = reinterpret_cast<int*>(wParam)) *out = s.Number("BkType");
       return 1;
     case 2:
       switch (wParam) {
         case 0:
-          if (auto* out = reinterpret_cast<int*>(lParam)) *out = s.GetInt("BkPicRes", 0);
+          if (auto* out = reinterpret_cast<int*>(lParam)) *out = s.Number("BkPicRes");
           return 1;
         case 1:
-          if (auto* out = reinterpret_cast<int*>(lParam)) *out = s.GetInt("BkColor", kBkColorDefault);
+          if (auto* out = reinterpret_cast<int*>(lParam)) *out = s.Number("BkColor");
           return 1;
         case 2:
-          if (auto* out = reinterpret_cast<std::string*>(lParam)) *out = s.GetString("BkPicFile", "");
+          if (auto* out = reinterpret_cast<std::string*>(lParam)) *out = s.Text("BkPicFile");
           return 1;
         default:
           return 0;

@@ -38,10 +38,10 @@ void CKorvaneApp::RegisterFactories(DuiSystem& dui) {
 int CKorvaneApp::RunApplication() {
   // The windows come and go between passes; only the passes end the program.
   if (auto* gui = qobject_cast<QApplication*>(QCoreApplication::instance())) gui->setQuitOnLastWindowClosed(false);
-  language = settings_.GetInt("DuiLanguage", kLangChinese);
+  language = settings_.Number("DuiLanguage");
   do {
     restart = 0;
-    if (settings_.GetInt("BkColor", -1) == -1) settings_.WriteInt("BkColor", 0x843400);
+    if (settings_.GetInt("BkColor", -1) == -1) settings_.WriteInt("BkColor", FindSettingDefault("BkColor")->numberDefault);
 
     AppContext context(*this, settings_);
     DuiOptions dui;

@@ -1,4 +1,5 @@
 // Start-up, settings and the rebuild of the interface after a language switch.
+#include <QFile>
 #include <QSettings>
 
 #include "AppFixture.h"
@@ -125,6 +126,24 @@ TEST_F(KorvaneAppTest, YesThenNoToTheSavePromptRebuildsWithNoProjectLoaded) {
        }});
   EXPECT_EQ(passes, 2u);
   EXPECT_TRUE(secondEmpty);
+}
+
+TEST_F(KorvaneAppTest, EverySettingReadsItsDefaultAndIsStoredAsASectionWithAValue) {
+  AppSettings store;
+  const std::pair<const char*, const char*> texts[] = {
+      {"BkPicFile", ""}, {"Port", ""}, {"Baudrate", "57600"}, {"Databit", "8"}, {"Parity", "0"}, {"Stopbit", "0"}};
+  for (const auto& [section, value] : texts) EXPECT_EQ(store.Text(section), value) << section;
+  const std::pair<const char*, int> numbers[] = {
+      {"DuiLanguage", 2052}, {"BkColor", 0x843400}, {"BkType", 1}, {"BkPicRes", 0}};
+  for (const auto& [section, value] : numbers) EXPECT_EQ(store.Number(section), value) << section;
+  store.WriteString("Port", "/dev/ttyUSB0");
+  store.WriteInt("DuiLanguage", 1033);
+  QFile ini(QString::fromStdString(store.FileName()));
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  const QByteArray text = ini.readAll();
+  EXPECT_TRUE(text.contains("[Port]\nValue=/dev/ttyUSB0\n")) << text.constData();
+  EXPECT_TRUE(text.contains("[DuiLanguage]\nValue=1033\n")) << text.constData();
+  EXPECT_EQ(AppSettings().Text("Port"), "/dev/ttyUSB0");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -103,9 +104,21 @@ TEST_F(DuiSystemTest, ControlsAreFoundByNamesWithDashesAndDots) {
   CDuiDialog* main = system->CreateDialogFromTemplate("dlg_main", nullptr, "dlg_main");
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(system->FindDialog("dlg_main"), main);
-  for (const char* name : {"btn-log-show", "tabctrl.main", "tabctrl.log.rect", "logwindow", "item_chinese", "new",
-                           "txtStatusbar", "hexdatawindow"})
+  // Every control the shell looks for.
+  for (const char* name :
+       {"new", "open", "saveas", "read", "config", "burnoption", "checksum", "fwdowload", "exporthex",
+        "btn-log-show", "btn-log-close", "btn-log-cls", "btn-log-save", "btn-tool-checksum", "btn-chip-checksum",
+        "btn-read-tool", "btn-read-chip", "btn-write-tool", "btn-write-chip", "btn-check-sum", "btn-export",
+        "btn-import", "item_chinese", "item_english", "item_comsetting", "tabctrl.main", "navtreewindow",
+        "navprowindow", "hexdatawindow", "checksumwindow", "txtStatusbar", "txtChecksumbar", "title",
+        "tabctrl.log.rect", "tabctrl.log.message", "logwindow", "area-left-background", "area-right-background"})
     EXPECT_NE(main->FindControl(name), nullptr) << name;
+  // The two views of the main tab sit on its first two pages.
+  auto* tabs = static_cast<QTabWidget*>(main->FindControl("tabctrl.main")->Widget());
+  EXPECT_TRUE(tabs->widget(0)->isAncestorOf(main->FindControl("navtreewindow")->Widget()));
+  EXPECT_TRUE(tabs->widget(0)->isAncestorOf(main->FindControl("navprowindow")->Widget()));
+  EXPECT_TRUE(tabs->widget(1)->isAncestorOf(main->FindControl("hexdatawindow")->Widget()));
+  EXPECT_TRUE(tabs->widget(1)->isAncestorOf(main->FindControl("btn-import")->Widget()));
   EXPECT_EQ(main->FindControl("no-such.control"), nullptr);
   EXPECT_EQ(system->FindDialog("dlg_nothing"), nullptr);
   EXPECT_EQ(system->CreateDialogFromTemplate("dlg_nothing", nullptr, "x"), nullptr);
@@ -159,6 +172,32 @@ TEST_F(DuiSystemTest, MessageBoxShowsTheButtonSetAndIconOfItsType) {
   EXPECT_EQ(image, "skin:IDB_ICON_QUESTION");
   EXPECT_EQ(shown, std::vector<std::string>{"msgbox.type.4"});
   EXPECT_EQ(system->FindDialog("dlg_msgbox"), nullptr);  // gone once answered
+}
+
+TEST_F(DuiSystemTest, EachButtonSetAnswersWithItsResults) {
+  const std::pair<unsigned, std::vector<std::pair<const char*, int>>> sets[] = {
+      {MB_OK, {{"ok", IDOK}}},
+      {MB_OKCANCEL, {{"ok", IDOK}, {"cancel", IDCANCEL}}},
+      {2, {{"abort", 3}, {"retry", 4}, {"ignore", 5}}},
+      {MB_YESNOCANCEL, {{"yes", IDYES}, {"no", IDNO}, {"cancel", IDCANCEL}}},
+      {MB_YESNO, {{"yes", IDYES}, {"no", IDNO}}},
+      {5, {{"retry", 4}, {"cancel", IDCANCEL}}},
+      {6, {{"cancel", IDCANCEL}, {"tryagain", 10}, {"continue", 11}}},
+  };
+  for (const auto& [type, buttons] : sets)
+    for (const auto& [button, result] : buttons) {
+      const std::string name = "msgbox.type." + std::to_string(type) + "." + button;
+      hook = [&](CDuiDialog& d) {
+        CDuiControl* b = d.FindControl(name);
+        EXPECT_NE(b, nullptr) << name;
+        if (!b) return 0;
+        EXPECT_TRUE(b->Widget()->isVisibleTo(&d)) << name;
+        static_cast<QAbstractButton*>(b->Widget())->click();
+        PumpUntil([&] { return d.Finished(); });
+        return d.Result();
+      };
+      EXPECT_EQ(system->ShowMessageBox(nullptr, "x", "", type), result) << name;
+    }
 }
 
 TEST_F(DuiSystemTest, MessageBoxIconsByType) {
