@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QMainWindow>
 #include <QThread>
@@ -55,7 +56,7 @@ CDuiDialog::CDuiDialog(DuiSystem& system, const std::string& templateName, const
   if (!form_->windowIcon().isNull()) setWindowIcon(form_->windowIcon());
   setSizeGripEnabled(false);
   if (form_->property("resizable").isValid() || qobject_cast<QMainWindow*>(form_))
-    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
   resize(form_->size());
   CollectControls();
 }
@@ -197,6 +198,15 @@ void CDuiDialog::closeEvent(QCloseEvent* e) {
   // The window's close button asks to close with Cancel, through the handler.
   e->ignore();
   EndDialog(2);
+}
+
+void CDuiDialog::keyPressEvent(QKeyEvent* e) {
+  // A template marked "noEscape" (a main window) is not closed by Escape.
+  if (e->key() == Qt::Key_Escape && form_->property("noEscape").toBool()) {
+    e->accept();
+    return;
+  }
+  QDialog::keyPressEvent(e);
 }
 
 void CDuiDialog::reject() { EndDialog(2); }

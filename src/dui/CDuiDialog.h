@@ -71,6 +71,7 @@ class CDuiDialog : public QDialog {
   bool event(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
   void reject() override;
   void accept() override;
 

@@ -310,6 +310,21 @@ TEST_F(DuiSystemTest, ClosingAsksTheHandler) {
   EXPECT_EQ(box->Result(), 6);
 }
 
+TEST_F(DuiSystemTest, EscapeClosesADialogButNotTheMainWindow) {
+  std::vector<Seen> seen;
+  CDuiDialog* main = system->CreateDialogFromTemplate("dlg_main", nullptr, "dlg_main");
+  CDuiDialog* box = system->CreateDialogFromTemplate("dlg_msgbox", nullptr, "dlg_msgbox");
+  auto* mainHandler = new RecordingHandler(&seen);
+  auto* boxHandler = new RecordingHandler(&seen);
+  system->AttachHandler(main, mainHandler, "", false);
+  system->AttachHandler(box, boxHandler, "", false);
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(main, &escape);
+  QCoreApplication::sendEvent(box, &escape);
+  EXPECT_TRUE(mainHandler->endResults.empty());
+  EXPECT_EQ(boxHandler->endResults, std::vector<int>{2});
+}
+
 TEST_F(DuiSystemTest, AHandlerAttachedToAMissingControlIsKeptButNotInitialised) {
   std::vector<Seen> seen;
   CDuiDialog* box = system->CreateDialogFromTemplate("dlg_msgbox", nullptr, "dlg_msgbox");
