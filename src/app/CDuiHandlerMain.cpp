@@ -243,7 +243,8 @@ int CDuiHandlerMain::OnNotify(const std::string& name, int msg, WPARAM wParam, L
       OnDeviceChange(wParam);
       return 1;
     case UM_OPERATION_RESULT:
-      return OnOperationResult(static_cast<int>(wParam), lParam) ? 1 : 1;
+      OnOperationResult(static_cast<int>(wParam), lParam);
+      return 1;
     case UM_SWITCH_CHINESE:
       SwitchLanguage(kLangChinese);
       return 0;

@@ -106,7 +106,9 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   virtual int OnCommandExportHex() { return 0; }
   virtual int OnDeviceCommand(const std::string& name) { (void)name; return 0; }
   virtual void OnDeviceChange(WPARAM event) { (void)event; }
-  virtual int OnOperationResult(int kind, LPARAM record) { (void)kind; (void)record; return 1; }
+  // A result of the operation runner; the record's ownership is the runner's
+  // rule for the kind (posted reads pass to this handler).
+  virtual void OnOperationResult(int kind, LPARAM record) { (void)kind; (void)record; }
   virtual void OnPortSettings() {}
 
  private:

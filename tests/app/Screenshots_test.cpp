@@ -23,8 +23,6 @@ class Screenshots : public AppFixture {
     QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane").setValue("DuiLanguage/Value", languageId);
     Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
       d.resize(1180, 780);
-      CDuiControl* none = nullptr;
-      (void)none;
       ChipDescription& description = main.Description();
       description.NewDescription("KV5210", "ADP_65W", main.ConfigTree());
       main.UpdateTitle(main.Context().dui->LookupText("NewProject"));
