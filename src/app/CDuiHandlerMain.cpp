@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fstream>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QFile>
 #include <QThread>
@@ -91,6 +92,7 @@ void CDuiHandlerMain::OnInit() {
     grid->HostWidget(propertyGrid_);
   }
   ApplySkinBackground();
+  MarkLanguageEntries();
   OpenStoredPort();
   if (mainTab_) mainTab_->SetTabPage(0);
   pollTimer_ = dialog->StartTimer(2000, "");
@@ -153,6 +155,20 @@ void CDuiHandlerMain::ApplySkinBackground() {
   const QColor text = background.lightness() > 140 ? QColor(Qt::black) : QColor(Qt::white);
   title->Widget()->setStyleSheet(QString("QLabel { background: %1; color: %2; font-size: 15px; font-weight: bold;"
                                          " padding: 8px 12px; }").arg(background.name(), text.name()));
+}
+
+// The language entries show the stored language, which the next start uses.
+void CDuiHandlerMain::MarkLanguageEntries() {
+  CDuiControl* chinese = mainDialog_->FindControl("item_chinese");
+  CDuiControl* english = mainDialog_->FindControl("item_english");
+  if (!chinese || !english || !chinese->Action() || !english->Action()) return;
+  auto* group = new QActionGroup(mainDialog_);
+  for (CDuiControl* c : {chinese, english}) {
+    c->Action()->setCheckable(true);
+    group->addAction(c->Action());
+  }
+  const bool stored = ctx_.settings.Number("DuiLanguage") == kLangChinese;
+  (stored ? chinese : english)->SetCheck(true);
 }
 
 void CDuiHandlerMain::OpenStoredPort() {

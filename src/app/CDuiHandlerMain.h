@@ -120,6 +120,7 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   void SelectItem(ConfigItem* item);
   void BringToFront();
   void ApplySkinBackground();
+  void MarkLanguageEntries();
   void RelayoutMainWindow();
   void CreateLogPanel(CDuiControl& host);
   void CreateHexWindow(CDuiControl& host);

@@ -90,6 +90,7 @@ TEST_F(MainHandlerTest, AnInstanceCommandWithTextDoesNothingButIsConsumed) {
 TEST_F(MainHandlerTest, EnglishAndPortSettingsArePostedNotConsumed) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     EXPECT_EQ(Click(main, "item_comsetting"), 0);
+    EXPECT_EQ(Click(main, "item_english"), 0);
     EXPECT_EQ(Click(main, "btn-log-cls"), 0);
     EXPECT_EQ(main.OnDuiMessage(0, "unknown-name", DUI_MSG_CLICK, 0, 0), 0);
   }});

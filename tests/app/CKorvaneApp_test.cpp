@@ -58,14 +58,18 @@ TEST_F(KorvaneAppTest, AMissingSkinArchiveEndsWithStatusOne) {
 TEST_F(KorvaneAppTest, NoToTheLanguageQuestionStoresTheLanguageAndKeepsTheInterface) {
   answer = [](const std::string&) { return IDNO; };
   int passLanguage = 0;
+  bool englishTicked = false;
   Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
-    EXPECT_EQ(Click(main, "item_english"), 0);
+    EXPECT_TRUE(d.FindControl("item_chinese")->GetCheck());
+    d.FindControl("item_english")->Action()->trigger();
+    englishTicked = d.FindControl("item_english")->GetCheck();
     testing::Pump();
     EXPECT_FALSE(d.Finished());
     passLanguage = main.Context().app.language;
   }});
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, Text("ChangeLanguageNotify"));
+  EXPECT_TRUE(englishTicked);  // the entry shows the language of the next start
   EXPECT_EQ(boxes[0].buttons, 4);  // Yes and No
   EXPECT_EQ(passes, 1u);
   EXPECT_EQ(passLanguage, kLangChinese);
