@@ -1,0 +1,22 @@
+#pragma once
+// The records of one interface pass of the application, around the core's.
+#include "core/model/CoreContext.h"
+
+namespace korvane {
+
+class AppSettings;
+class CDuiHandlerMain;
+class CKorvaneApp;
+class DuiSystem;
+
+struct AppContext {
+  AppContext(CKorvaneApp& application, AppSettings& store) : app(application), settings(store) {}
+
+  CoreContext core;
+  CKorvaneApp& app;
+  AppSettings& settings;
+  DuiSystem* dui = nullptr;        // the framework of this pass
+  CDuiHandlerMain* main = nullptr; // the main window's handler, once it exists
+};
+
+}  // namespace korvane

@@ -1,0 +1,554 @@
+#include "app/CDuiHandlerMain.h"
+
+#include <cstring>
+#include <fstream>
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QFile>
+#include <QThread>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "app/AppContext.h"
+#include "app/AppMessages.h"
+#include "app/AppSettings.h"
+#include "app/CChecksumListCtrl.h"
+#include "app/CConfigTreeCtrl.h"
+#include "app/CKorvaneApp.h"
+#include "app/CRichEditExt.h"
+#include "app/HexEditorLoader.h"
+#include "core/files/BinFile.h"
+#include "core/model/ProjectFile.h"
+#include "core/text/TextFormat.h"
+#include "dui/CDuiControl.h"
+#include "dui/CDuiDialog.h"
+#include "dui/DuiSystem.h"
+#include "hexeditor/IHexEditor.h"
+
+namespace korvane {
+
+namespace {
+
+constexpr const char* kClassName = "CDuiHandlerMain";
+
+bool SameArea(int a, int b) {
+  auto area = [](int kind) {
+    switch (kind) {
+      case 8: case 9: return 1;    // code
+      case 12: case 13: return 2;  // conf
+      case 16: case 17: return 3;  // option
+      default: return 0;
+    }
+  };
+  return area(a) != 0 && area(a) == area(b);
+}
+
+}  // namespace
+
+CDuiHandlerMain::CDuiHandlerMain(AppContext& context)
+    : ctx_(context), description_(context.core), readBackImage_(0x10000, 0) {
+  ctx_.main = this;
+}
+
+CDuiHandlerMain::~CDuiHandlerMain() {
+  ClearViews();
+  description_.ClearDescription();
+  if (ctx_.main == this) ctx_.main = nullptr;
+}
+
+int CDuiHandlerMain::Box(const std::string& key, unsigned type, bool withParent) {
+  DuiSystem& dui = *ctx_.dui;
+  return dui.ShowMessageBox(withParent ? mainDialog_ : nullptr, dui.LookupText(key), dui.LookupText("MessageBoxTitle"),
+                            type);
+}
+
+// ---------------------------------------------------------------- start
+
+void CDuiHandlerMain::OnInit() {
+  CDuiDialog* dialog = mainDialog_ ? mainDialog_.data() : AttachedDialog();
+  if (!dialog) return;
+  mainDialog_ = dialog;
+  statusText_ = dialog->FindControl("txtStatusbar");
+  mainTab_ = dialog->FindControl("tabctrl.main");
+  checksumBar_ = dialog->FindControl("txtChecksumbar");
+  if (CDuiControl* log = dialog->FindControl("logwindow")) CreateLogPanel(*log);
+  if (CDuiControl* tree = dialog->FindControl("navtreewindow")) {
+    configTree_ = new CConfigTreeCtrl(tree->Widget(), *this);
+    tree->HostWidget(configTree_);
+  }
+  if (CDuiControl* hex = dialog->FindControl("hexdatawindow")) CreateHexWindow(*hex);
+  if (CDuiControl* list = dialog->FindControl("checksumwindow")) CreateChecksumList(*list);
+  if (CDuiControl* grid = dialog->FindControl("navprowindow")) {
+    // The property grid view takes this place; until then an empty pane with
+    // the grid's headings keeps the layout.
+    auto* pane = new QTreeWidget(grid->Widget());
+    pane->setHeaderLabels({ctx_.dui->Text("Param"), ctx_.dui->Text("Value")});
+    pane->setRootIsDecorated(false);
+    pane->setColumnWidth(0, 220);
+    propertyGrid_ = pane;
+    propertyGrid_->setProperty("nativeId", IDC_PROPERTY_GRID);
+    grid->HostWidget(propertyGrid_);
+  }
+  ApplySkinBackground();
+  MarkLanguageEntries();
+  OpenStoredPort();
+  if (mainTab_) mainTab_->SetTabPage(0);
+  pollTimer_ = dialog->StartTimer(2000, "");
+}
+
+void CDuiHandlerMain::CreateLogPanel(CDuiControl& host) {
+  logPanel_ = new CRichEditExt(host.Widget());
+  logFont_ = QFont();
+  if (ctx_.app.language == kLangChinese)
+    logFont_.setFamilies({QString::fromUtf8("仿宋体"), "FangSong", "Noto Serif CJK SC", "WenQuanYi Micro Hei"});
+  else
+    logFont_.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
+  logFont_.setPointSize(9);
+  logFont_.setWeight(QFont::Medium);
+  logPanel_->setFont(logFont_);
+  host.HostWidget(logPanel_);
+  host.SetVisible(true);
+}
+
+void CDuiHandlerMain::CreateHexWindow(CDuiControl& host) {
+  HexEditorFactory factory = ctx_.app.Options().hexEditorFactory;
+  if (!factory) {
+    std::string why;
+    factory = LoadHexEditorLibrary(ctx_.app.Options().hexEditorPath, &why);
+    if (!factory) {
+      ctx_.dui->WriteLog(LOG_INFO, "no hex window: %s", why.c_str());
+      return;
+    }
+  }
+  IHexEditor* editor = factory(host.Widget());
+  if (!editor) return;
+  hexWindow_ = editor;
+  host.HostWidget(editor->EditorWindow());
+  hexDataSource_.SetBlock(0, 0, nullptr);
+  editor->SetDataSource(&hexDataSource_);
+  editor->SetOptionB(1);
+  editor->SetOptionA(1);
+  editor->SetBytesPerLine(16);
+  editor->ResetView(0, 1, 0);
+}
+
+void CDuiHandlerMain::CreateChecksumList(CDuiControl& host) {
+  DuiSystem& dui = *ctx_.dui;
+  QStringList headings, rows;
+  for (const char* key : {"Name", "SoftName", "ToolName", "ChipName"}) headings << dui.Text(key);
+  for (const char* key : {"CONF_CHECKSUM", "CODE_CHECKSUM", "OPTION_CHECKSUM", "CONF_SIZE", "CODE_SIZE", "OPTION_SIZE"})
+    rows << dui.Text(key);
+  checksumList_ = new CChecksumListCtrl(host.Widget(), headings, rows);
+  host.HostWidget(checksumList_);
+}
+
+// The window's skin colour is the stored background ("BkColor", 0x00BBGGRR),
+// asked for the way the skin window asks.
+void CDuiHandlerMain::ApplySkinBackground() {
+  int colour = 0;
+  OnSkinWindow(2, 1, reinterpret_cast<LPARAM>(&colour));
+  CDuiControl* title = mainDialog_ ? mainDialog_->FindControl("title") : nullptr;
+  if (!title || !title->Widget()) return;
+  const QColor background((colour & 0xFF), (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+  const QColor text = background.lightness() > 140 ? QColor(Qt::black) : QColor(Qt::white);
+  title->Widget()->setStyleSheet(QString("QLabel { background: %1; color: %2; font-size: 15px; font-weight: bold;"
+                                         " padding: 8px 12px; }").arg(background.name(), text.name()));
+}
+
+// The language entries show the stored language, which the next start uses.
+void CDuiHandlerMain::MarkLanguageEntries() {
+  CDuiControl* chinese = mainDialog_->FindControl("item_chinese");
+  CDuiControl* english = mainDialog_->FindControl("item_english");
+  if (!chinese || !english || !chinese->Action() || !english->Action()) return;
+  auto* group = new QActionGroup(mainDialog_);
+  for (CDuiControl* c : {chinese, english}) {
+    c->Action()->setCheckable(true);
+    group->addAction(c->Action());
+  }
+  const bool stored = ctx_.settings.Number("DuiLanguage") == kLangChinese;
+  (stored ? chinese : english)->SetCheck(true);
+}
+
+void CDuiHandlerMain::OpenStoredPort() {
+  // The serial link opens here with the stored port settings once the link
+  // layer is part of the application.
+}
+
+// ---------------------------------------------------------------- closing and timer
+
+int CDuiHandlerMain::OnEndDialog(int) {
+  if (!ConfirmSave(description_, ctx_.dui)) return 0;
+  // Without a restart request the closing window ends the program: the
+  // application's loop returns with status 0.
+  return 1;
+}
+
+void CDuiHandlerMain::OnTimer(int timerId, const std::string&) {
+  if (timerId == pollTimer_ && mainDialog_) mainDialog_->PostMessage(UM_CHECKSUM_POLL, 0, 0);
+}
+
+// ---------------------------------------------------------------- dispatch
+
+int CDuiHandlerMain::OnDuiMessage(int uID, const std::string& name, int msg, WPARAM wParam, LPARAM lParam) {
+  if (int r = CDuiHandler::OnDuiMessage(uID, name, msg, wParam, lParam)) return r;
+  if (msg != DUI_MSG_MOVE)
+    ctx_.dui->WriteLog(LOG_DEBUG, "%s::OnDuiMessage:uID=%d, name=%s, msg=%d, wParam=%d, lParam=%d", kClassName, uID,
+                       name.c_str(), msg, static_cast<int>(wParam), static_cast<int>(lParam));
+  if (uID == DUI_UID_INSTANCE_COMMAND) {
+    const auto* record = reinterpret_cast<const DuiCommandRecord*>(lParam);
+    if (record && record->text.empty()) BringToFront();
+    return 1;
+  }
+  if (name == "skin.wnd") return OnSkinWindow(msg, wParam, lParam);
+  if (msg == DUI_MSG_CLICK) {
+    const int r = DispatchCommand(name);
+    if (r >= 0) return r;
+  }
+  return OnNotify(name, msg, wParam, lParam);
+}
+
+// The command table: the result of the command, or -1 when name is no command.
+int CDuiHandlerMain::DispatchCommand(const std::string& name) {
+  if (name == "new") return OnCommandNew();
+  if (name == "open") return OnCommandOpen();
+  if (name == "saveas") return OnCommandSaveAs();
+  if (name == "read") return OnCommandRead();
+  if (name == "config") {
+    if (mainDialog_) mainDialog_->setFocus();
+    return OnCommandConfig();
+  }
+  if (name == "burnoption") return OnCommandBurnOption();
+  if (name == "checksum") return OnCommandChecksum();
+  if (name == "fwdowload") {
+    Box("ERROR_1008", MB_OK | MB_ICONWARNING, false);
+    return 0;
+  }
+  if (name == "exporthex") return OnCommandExportHex();
+  if (name == "btn-log-show") return ShowLogPanel();
+  if (name == "btn-log-close") return HideLogPanel();
+  if (name == "btn-log-cls") return ClearLog();
+  if (name == "btn-log-save") return SaveLog();
+  if (name == "btn-tool-checksum" || name == "btn-chip-checksum" || name == "btn-read-tool" ||
+      name == "btn-read-chip" || name == "btn-write-tool" || name == "btn-write-chip" || name == "btn-check-sum")
+    return OnDeviceCommand(name);
+  if (name == "btn-export") return ExportBin();
+  if (name == "btn-import") return ImportBin();
+  if (name == "item_chinese" || name == "item_english") {
+    const bool chinese = name == "item_chinese";
+    if (ctx_.app.language == (chinese ? kLangChinese : kLangEnglish)) return 1;
+    if (mainDialog_) mainDialog_->PostMessage(chinese ? UM_SWITCH_CHINESE : UM_SWITCH_ENGLISH, 0, 0);
+    return 0;
+  }
+  if (name == "item_comsetting") {
+    if (mainDialog_) mainDialog_->PostMessage(UM_PORT_SETTINGS, 0, 0);
+    return 0;
+  }
+  return -1;
+}
+
+int CDuiHandlerMain::OnNotify(const std::string& name, int msg, WPARAM wParam, LPARAM lParam) {
+  if (QString::fromStdString(name).compare("selectitem", Qt::CaseInsensitive) == 0) {
+    SelectItem(reinterpret_cast<ConfigItem*>(lParam));
+    return 1;
+  }
+  if (!name.empty()) return 0;
+  switch (msg) {
+    case WM_DEVICECHANGE:
+      OnDeviceChange(wParam);
+      return 1;
+    case UM_OPERATION_RESULT:
+      OnOperationResult(static_cast<int>(wParam), lParam);
+      return 1;
+    case UM_SWITCH_CHINESE:
+      SwitchLanguage(kLangChinese);
+      return 0;
+    case UM_SWITCH_ENGLISH:
+      SwitchLanguage(kLangEnglish);
+      return 0;
+    case UM_PORT_SETTINGS:
+      OnPortSettings();
+      return 0;
+    case UM_CHECKSUM_POLL:
+      PollCodeFile();
+      return 0;
+    case UM_SHOW_WARNING:
+      return OnShowWarning(lParam);
+    default:
+      return 0;
+  }
+}
+
+void CDuiHandlerMain::SelectItem(ConfigItem* item) {
+  ConfigItem* root = description_.root.get();
+  description_.currentItem = (item && item != root) ? item : nullptr;
+  if (root) ClearGridRows(root);
+  // The property grid fills its rows from currentItem once it is part of the window.
+  if (mainTab_ && mainTab_->GetTabPage() == 0) SetControlVisible("navprowindow", true);
+  if (propertyGrid_) propertyGrid_->update();
+}
+
+void CDuiHandlerMain::BringToFront() {
+  CDuiDialog* main = ctx_.dui->FindDialog("dlg_main");
+  if (!main) return;
+  main->showNormal();
+  main->show();
+  main->raise();
+  main->activateWindow();
+}
+
+int CDuiHandlerMain::OnSkinWindow(int msg, WPARAM wParam, LPARAM lParam) {
+  AppSettings& s = ctx_.settings;
+  switch (msg) {
+    case 1:
+      if (auto* out = reinterpret_cast<int*>(wParam)) *out = s.Number("BkType");
+      return 1;
+    case 2:
+      switch (wParam) {
+        case 0:
+          if (auto* out = reinterpret_cast<int*>(lParam)) *out = s.Number("BkPicRes");
+          return 1;
+        case 1:
+          if (auto* out = reinterpret_cast<int*>(lParam)) *out = s.Number("BkColor");
+          return 1;
+        case 2:
+          if (auto* out = reinterpret_cast<std::string*>(lParam)) *out = s.Text("BkPicFile");
+          return 1;
+        default:
+          return 0;
+      }
+    case 3:
+      if (wParam == 0) s.WriteInt("BkPicRes", static_cast<int>(lParam));
+      else if (wParam == 1) s.WriteInt("BkColor", static_cast<int>(lParam));
+      else if (wParam == 2) {
+        if (auto* in = reinterpret_cast<const std::string*>(lParam)) s.WriteString("BkPicFile", *in);
+      }
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+int CDuiHandlerMain::OnShowWarning(LPARAM lParam) {
+  std::unique_ptr<WarningText> text(reinterpret_cast<WarningText*>(lParam));
+  if (warningShown_ || !text) return 1;
+  warningShown_ = 1;
+  DuiSystem& dui = *ctx_.dui;
+  dui.ShowMessageBox(nullptr, *text, dui.LookupText("MessageBoxTitle"), MB_OK | MB_ICONWARNING);
+  warningShown_ = 0;
+  return 1;
+}
+
+void CDuiHandlerMain::SwitchLanguage(int languageId) {
+  const int answer = Box("ChangeLanguageNotify", MB_YESNO | MB_ICONQUESTION, true);
+  ctx_.settings.WriteInt("DuiLanguage", languageId);
+  if (answer != IDYES || !mainDialog_) return;
+  CKorvaneApp& app = ctx_.app;
+  const int previous = app.language;
+  app.language = languageId;
+  app.restart = 1;
+  // When the save prompt keeps the window open, this interface stays as it
+  // is; a later close must end the program, not rebuild it.
+  if (!mainDialog_->EndDialog(2)) {
+    app.restart = 0;
+    app.language = previous;
+  }
+}
+
+// ---------------------------------------------------------------- title, status, views
+
+void CDuiHandlerMain::UpdateTitle(const std::string& suffix) {
+  DuiSystem& dui = *ctx_.dui;
+  const std::string title =
+      StrFormat("%s V%s (%s)", dui.LookupText("APP_NAME").c_str(), dui.LookupText("APP_VER").c_str(), suffix.c_str());
+  if (!mainDialog_) return;
+  if (CDuiControl* c = mainDialog_->FindControl("title")) c->SetText(title);
+  mainDialog_->setWindowTitle(QString::fromStdString(title));
+}
+
+void CDuiHandlerMain::SetStatusText(const std::string& text, uint32_t colour) {
+  if (!statusText_) return;
+  statusText_->SetText(text);
+  const uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+  statusText_->SetTextColor(0xFF000000u | (r << 16) | (g << 8) | b);
+}
+
+void CDuiHandlerMain::SetControlVisible(const std::string& name, bool visible) {
+  if (!mainDialog_) return;
+  if (CDuiControl* c = mainDialog_->FindControl(name)) c->SetVisible(visible);
+}
+
+void CDuiHandlerMain::ClearViews() {
+  if (configTree_) configTree_->ClearTree();
+  if (mainTab_ && mainTab_->GetTabPage() == 0) {
+    SetControlVisible("navprowindow", true);
+    if (propertyGrid_) {
+      propertyGrid_->show();
+      propertyGrid_->update();
+    }
+  }
+}
+
+void CDuiHandlerMain::AppendLog(const std::string& text, uint32_t colour, bool withTimestamp) {
+  if (logPanel_) logPanel_->AppendLog(text, colour, withTimestamp);
+}
+
+void CDuiHandlerMain::Report(const std::string& text, uint32_t colour, bool toStatusBar, bool toLog, bool stamped) {
+  auto show = [=, this] {
+    if (toStatusBar) SetStatusText(text, colour);
+    if (toLog) AppendLog(text, colour, stamped);
+  };
+  if (!mainDialog_ || QThread::currentThread() == mainDialog_->thread()) show();
+  else QMetaObject::invokeMethod(mainDialog_, show, Qt::BlockingQueuedConnection);
+}
+
+void CDuiHandlerMain::PostWarning(const std::string& text) {
+  if (!mainDialog_) return;
+  mainDialog_->PostMessage(UM_SHOW_WARNING, 0, reinterpret_cast<LPARAM>(new WarningText(text)),
+                           [](LPARAM l) { delete reinterpret_cast<WarningText*>(l); });
+}
+
+void CDuiHandlerMain::PollCodeFile() { korvane::PollCodeFile(description_, codeFileSnapshot_, *this); }
+
+void CDuiHandlerMain::RefreshChecksums(const std::string& codePath) {
+  korvane::RefreshChecksums(description_, codePath, *this);
+}
+
+bool CDuiHandlerMain::HasChecksumBar() const { return checksumBar_ != nullptr; }
+
+void CDuiHandlerMain::SetChecksumBar(const std::string& text) {
+  if (checksumBar_) checksumBar_->SetText(text);
+}
+
+void CDuiHandlerMain::ClearPcColumn() {
+  if (checksumList_) checksumList_->ClearColumn(CChecksumListCtrl::kSoft);
+}
+
+void CDuiHandlerMain::SetPcCell(int row, const std::string& text) {
+  if (checksumList_) checksumList_->SetCell(row, CChecksumListCtrl::kSoft, text);
+}
+
+// ---------------------------------------------------------------- log panel
+
+void CDuiHandlerMain::RelayoutMainWindow() {
+  if (!mainDialog_) return;
+  // Qt layouts follow visibility at once; the resize there and back lets
+  // views that size themselves by the window see the change too.
+  const QSize size = mainDialog_->size();
+  mainDialog_->resize(size.width() - 1, size.height() - 1);
+  mainDialog_->resize(size);
+}
+
+int CDuiHandlerMain::ShowLogPanel() {
+  for (const char* n : {"tabctrl.log.rect", "tabctrl.log.message", "btn-log-close", "btn-log-save", "btn-log-cls"})
+    SetControlVisible(n, true);
+  SetControlVisible("btn-log-show", false);
+  SetControlVisible("logwindow", true);
+  if (mainDialog_) {
+    const std::pair<const char*, const char*> positions[] = {{"area-left-background", "0,85,2,-260"},
+                                                             {"area-right-background", "-2,85,-0,-260"},
+                                                             {"tabctrl.main", "2,80,-2,-260"}};
+    for (const auto& [n, p] : positions)
+      if (CDuiControl* c = mainDialog_->FindControl(n)) c->SetPositionText(p);
+  }
+  RelayoutMainWindow();
+  return 0;
+}
+
+int CDuiHandlerMain::HideLogPanel() {
+  for (const char* n : {"tabctrl.log.rect", "tabctrl.log.message", "btn-log-close", "btn-log-save", "btn-log-cls"})
+    SetControlVisible(n, false);
+  SetControlVisible("btn-log-show", true);
+  SetControlVisible("logwindow", false);
+  if (mainDialog_) {
+    const std::pair<const char*, const char*> positions[] = {{"area-left-background", "0,85,2,-0"},
+                                                             {"area-right-background", "-2,85,-0,-0"},
+                                                             {"tabctrl.main", "2,80,-2,-31"}};
+    for (const auto& [n, p] : positions)
+      if (CDuiControl* c = mainDialog_->FindControl(n)) c->SetPositionText(p);
+  }
+  RelayoutMainWindow();
+  return 0;
+}
+
+int CDuiHandlerMain::ClearLog() {
+  if (logPanel_) logPanel_->ClearLog();
+  return 0;
+}
+
+int CDuiHandlerMain::SaveLog() {
+  FileDialogRequest request;
+  request.defaultExtension = "log";
+  request.filter = "Log File(*.log)|*.log||";
+  std::string path;
+  if (!ctx_.dui->SaveFileName(request, path)) return 0;
+  if (logPanel_) logPanel_->SaveLog(path);
+  return 0;
+}
+
+// ---------------------------------------------------------------- hex window
+
+int CDuiHandlerMain::ExportBin() {
+  FileDialogRequest request;
+  request.defaultExtension = "bin";
+  request.filter = "Bin File(*.bin)|*.bin||";
+  std::string path;
+  if (!ctx_.dui->SaveFileName(request, path)) return 0;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return 0;
+  // The bytes the hex window holds; without a window the file stays empty.
+  if (hexWindow_) {
+    int32_t first = 0, last = 0;
+    hexWindow_->GetRange(&first, &last);
+    const int64_t n = static_cast<int64_t>(last) - first + 1;
+    if (n > 0) {
+      std::vector<uint8_t> buffer(static_cast<size_t>(n));
+      const uint32_t got = hexWindow_->ReadBytes(0, buffer.data(), static_cast<uint32_t>(n));
+      out.write(reinterpret_cast<const char*>(buffer.data()), got);
+    }
+  }
+  return 0;
+}
+
+int CDuiHandlerMain::ImportBin() {
+  FileDialogRequest request;
+  request.defaultExtension = "bin";
+  request.filter = "Bin File(*.bin)|*.bin||";
+  std::string path;
+  if (!ctx_.dui->OpenFileName(request, path)) return 0;
+  if (!ImportBinFile(path, hexDataSource_)) return 0;
+  if (hexWindow_) {
+    hexWindow_->BeginLoad(0);
+    hexWindow_->ResetView(0, 1, 0);
+    hexWindow_->RefreshView();
+    hexWindow_->EndLoad(1);
+  }
+  return 0;
+}
+
+void CDuiHandlerMain::ShowHexRead(int kind, const uint8_t* data, uint32_t size, uint32_t address) {
+  if (hexWindow_) {
+    int32_t first = 0, last = 0;
+    hexWindow_->GetRange(&first, &last);
+    if (static_cast<int64_t>(last) - first + 1 != static_cast<int64_t>(size)) {
+      hexDataSource_.SetBlock(size, 0, data);
+      if (!SameArea(lastHexReadKind_, kind)) hexWindow_->RefreshView();
+    }
+    hexWindow_->BeginLoad(0);
+    hexWindow_->WriteBytes(0, data, size);
+    hexWindow_->SetBaseAddress(address);
+    hexWindow_->EndLoad(1);
+  }
+  lastHexReadKind_ = kind;
+}
+
+void CDuiHandlerMain::ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values) {
+  if (!checksumList_ || (kind != 23 && kind != 24)) return;
+  const int column = kind == 23 ? CChecksumListCtrl::kTool : CChecksumListCtrl::kChip;
+  checksumList_->ClearColumn(column);
+  for (int r = 0; r < 3; ++r) checksumList_->SetCell(r, column, StrFormat("0x%08X", values[r]));
+  for (int r = 3; r < 6; ++r) checksumList_->SetCell(r, column, StrFormat("%d Byte", static_cast<int>(values[r])));
+}
+
+}  // namespace korvane

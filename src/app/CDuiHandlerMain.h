@@ -1,0 +1,150 @@
+#pragma once
+// The main window's handler: builds the views of "dlg_main", dispatches every
+// command by control name, keeps title, status text and checksum bar, and
+// owns the loaded description and the hex window's data.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <QFont>
+#include <QPointer>
+
+#include "app/CChecksumListCtrl.h"
+#include "app/CConfigTreeCtrl.h"
+#include "app/CRichEditExt.h"
+#include "core/files/PcChecksums.h"
+#include "core/model/CMemoryAccess.h"
+#include "core/model/ChipDescription.h"
+#include "dui/CDuiDialog.h"
+#include "dui/CDuiHandler.h"
+
+class QWidget;
+
+namespace korvane {
+
+class CDuiControl;
+class CDuiDialog;
+class IHexEditor;
+struct AppContext;
+
+class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
+ public:
+  explicit CDuiHandlerMain(AppContext& context);
+  ~CDuiHandlerMain() override;
+
+  void SetMainDialog(CDuiDialog* dialog) { mainDialog_ = dialog; }
+
+  void OnInit() override;
+  int OnEndDialog(int result) override;
+  int OnDuiMessage(int uID, const std::string& name, int msg, WPARAM wParam, LPARAM lParam) override;
+  void OnTimer(int timerId, const std::string& timerName) override;
+  // Opens the serial link with the stored settings; called once by OnInit.
+  virtual void OpenStoredPort();
+
+  // Operations the other parts call.
+  void UpdateTitle(const std::string& suffix);
+  void SetStatusText(const std::string& text, uint32_t colour);
+  void SetControlVisible(const std::string& name, bool visible);
+  void ClearViews();
+  void AppendLog(const std::string& text, uint32_t colour, bool withTimestamp);
+  // Routes one message to the status text and/or the log panel. Any thread
+  // may call it; off the window thread it waits until the window thread has
+  // shown the message.
+  void Report(const std::string& text, uint32_t colour, bool toStatusBar, bool toLog, bool stamped);
+  // Posts UM_SHOW_WARNING with a copy of text to the main window.
+  void PostWarning(const std::string& text);
+  void PollCodeFile();
+  void RefreshChecksums(const std::string& codePath);
+  // Puts an area read from the device into the hex window (kinds 8, 9, 12, 13, 16, 17).
+  void ShowHexRead(int kind, const uint8_t* data, uint32_t size, uint32_t address);
+  // Fills the tool's (kind 23) or the chip's (24) column: three checksums, three sizes.
+  void ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values);
+
+  // Where the PC-side checksums show: the checksum bar and column 1 of the list.
+  bool HasChecksumBar() const override;
+  void SetChecksumBar(const std::string& text) override;
+  void ClearPcColumn() override;
+  void SetPcCell(int row, const std::string& text) override;
+
+  // Log panel commands.
+  int ShowLogPanel();
+  int HideLogPanel();
+  int ClearLog();
+  int SaveLog();
+  // Binary exchange with the hex window.
+  int ExportBin();
+  int ImportBin();
+
+  // What the views and tests reach.
+  AppContext& Context() const { return ctx_; }
+  CDuiDialog* MainDialog() const { return mainDialog_; }
+  ChipDescription& Description() { return description_; }
+  CMemoryAccess& HexDataSource() { return hexDataSource_; }
+  IHexEditor* HexWindow() const { return hexWindow_; }
+  CRichEditExt* LogPanel() const { return logPanel_; }
+  CConfigTreeCtrl* ConfigTree() const { return configTree_; }
+  CChecksumListCtrl* ChecksumList() const { return checksumList_; }
+  QWidget* PropertyGridHost() const { return propertyGrid_; }
+  const QFont& LogFont() const { return logFont_; }
+  std::vector<uint8_t>& ReadBackImage() { return readBackImage_; }
+  int WarningShown() const { return warningShown_; }
+  int PollTimer() const { return pollTimer_; }
+  int LastHexReadKind() const { return lastHexReadKind_; }
+  int newProjectUnsaved = 0;  // 1 after "new" until the first successful "saveas"
+
+ protected:
+  // Commands whose work lives with other parts of the program; each returns
+  // whether the click was consumed.
+  virtual int OnCommandNew() { return 1; }
+  virtual int OnCommandOpen() { return 1; }
+  virtual int OnCommandSaveAs() { return 1; }
+  virtual int OnCommandRead() { return 0; }
+  virtual int OnCommandConfig() { return 0; }
+  virtual int OnCommandBurnOption() { return 0; }
+  virtual int OnCommandChecksum() { return 0; }
+  virtual int OnCommandExportHex() { return 0; }
+  virtual int OnDeviceCommand(const std::string& name) { (void)name; return 0; }
+  virtual void OnDeviceChange(WPARAM event) { (void)event; }
+  // A result of the operation runner; the record's ownership is the runner's
+  // rule for the kind (posted reads pass to this handler).
+  virtual void OnOperationResult(int kind, LPARAM record) { (void)kind; (void)record; }
+  virtual void OnPortSettings() {}
+
+ private:
+  int DispatchCommand(const std::string& name);
+  int OnNotify(const std::string& name, int msg, WPARAM wParam, LPARAM lParam);
+  int OnSkinWindow(int msg, WPARAM wParam, LPARAM lParam);
+  int OnShowWarning(LPARAM lParam);
+  void SwitchLanguage(int languageId);
+  void SelectItem(ConfigItem* item);
+  void BringToFront();
+  void ApplySkinBackground();
+  void MarkLanguageEntries();
+  void RelayoutMainWindow();
+  void CreateLogPanel(CDuiControl& host);
+  void CreateHexWindow(CDuiControl& host);
+  void CreateChecksumList(CDuiControl& host);
+  int Box(const std::string& key, unsigned type, bool withParent);
+
+  AppContext& ctx_;
+  QPointer<CDuiDialog> mainDialog_;
+  CDuiControl* mainTab_ = nullptr;
+  int warningShown_ = 0;
+  ChipDescription description_;
+  IHexEditor* hexWindow_ = nullptr;
+  CMemoryAccess hexDataSource_;
+  std::vector<uint8_t> readBackImage_;
+  int lastHexReadKind_ = 0;
+  QPointer<CChecksumListCtrl> checksumList_;
+  QFont logFont_;
+  QPointer<CConfigTreeCtrl> configTree_;
+  QPointer<CRichEditExt> logPanel_;
+  CDuiControl* statusText_ = nullptr;
+  CDuiControl* checksumBar_ = nullptr;
+  int pollTimer_ = 0;
+  CodeFileSnapshot codeFileSnapshot_;
+  QPointer<QWidget> propertyGrid_;  // stands in for the property grid until it arrives
+};
+
+}  // namespace korvane

@@ -1,0 +1,55 @@
+#pragma once
+// The application object: settings, language, the framework and the main
+// window of each interface pass, and the rebuild after a language switch.
+#include <functional>
+#include <string>
+
+#include "app/AppSettings.h"
+#include "dui/DuiSystem.h"
+
+class QWidget;
+
+namespace korvane {
+
+class IHexEditor;
+struct AppContext;
+
+// Makes the hex editor component inside parent; null when there is none.
+using HexEditorFactory = std::function<IHexEditor*(QWidget* parent)>;
+
+struct AppOptions {
+  std::string archivePath;    // the skin archive; default "Korvane.ui" beside the executable
+  std::string hexEditorPath;  // the hex editor library; default beside the executable
+  HexEditorFactory hexEditorFactory;  // replaces the library when set (tests)
+  bool singleInstance = true;
+  std::string logDir;
+  ModalHook modalHook;
+  FileDialogHook fileDialogHook;
+  // Called once a pass has built its main window (tests look at it there).
+  std::function<void(AppContext&)> passStarted;
+};
+
+class CKorvaneApp {
+ public:
+  explicit CKorvaneApp(AppOptions options = {});
+
+  // Runs every interface pass and returns the process's exit status: 0, or 1
+  // when the skin archive or its main window is missing.
+  int RunApplication();
+
+  AppSettings& Settings() { return settings_; }
+  const AppOptions& Options() const { return options_; }
+  int Passes() const { return passes_; }
+
+  int language = kLangChinese;  // 2052 or 1033
+  int restart = 0;              // rebuild the interface after the main window closes
+
+ private:
+  void RegisterFactories(DuiSystem& dui);
+
+  AppOptions options_;
+  AppSettings settings_;
+  int passes_ = 0;
+};
+
+}  // namespace korvane

@@ -1,0 +1,154 @@
+// Start-up, settings and the rebuild of the interface after a language switch.
+#include <QFile>
+#include <QSettings>
+
+#include "AppFixture.h"
+#include "app/AppContext.h"
+#include "app/AppMessages.h"
+
+namespace korvane {
+namespace {
+
+using testing::AppFixture;
+
+class KorvaneAppTest : public AppFixture {
+ protected:
+  QVariant Stored(const char* section) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane");
+    return s.value(QString(section) + "/Value");
+  }
+  void Store(const char* section, const QVariant& v) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane");
+    s.setValue(QString(section) + "/Value", v);
+  }
+};
+
+TEST_F(KorvaneAppTest, FirstStartWritesTheBackgroundColourAndStartsInChinese) {
+  int languageSeen = 0;
+  EXPECT_EQ(Run({[&](CDuiHandlerMain& main, CDuiDialog&) { languageSeen = main.Context().dui->LanguageId(); }}), 0);
+  EXPECT_EQ(languageSeen, kLangChinese);
+  EXPECT_EQ(Stored("BkColor").toInt(), 0x843400);
+  EXPECT_FALSE(Stored("DuiLanguage").isValid());  // read with its default, not written
+}
+
+TEST_F(KorvaneAppTest, AStoredColourIsKeptAndAStoredLanguageIsUsed) {
+  Store("BkColor", 0x123456);
+  Store("DuiLanguage", kLangEnglish);
+  int languageSeen = 0;
+  std::string boxText = "unset";
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    languageSeen = main.Context().dui->LanguageId();
+    boxText = main.Context().dui->LookupText("MessageBoxTitle");
+  }});
+  EXPECT_EQ(languageSeen, kLangEnglish);
+  EXPECT_EQ(boxText, LanguageTable::ForLanguageId(kLangEnglish).LookupText("MessageBoxTitle"));
+  EXPECT_EQ(Stored("BkColor").toInt(), 0x123456);
+}
+
+TEST_F(KorvaneAppTest, AMissingSkinArchiveEndsWithStatusOne) {
+  AppOptions o = Options();
+  o.archivePath = logDir.filePath("missing/Korvane.ui").toStdString();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Run({}, o), 1);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("missing/Korvane.ui"), std::string::npos) << err;
+  EXPECT_EQ(passes, 0u);
+}
+
+TEST_F(KorvaneAppTest, NoToTheLanguageQuestionStoresTheLanguageAndKeepsTheInterface) {
+  answer = [](const std::string&) { return IDNO; };
+  int passLanguage = 0;
+  bool englishTicked = false;
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+    EXPECT_TRUE(d.FindControl("item_chinese")->GetCheck());
+    d.FindControl("item_english")->Action()->trigger();
+    englishTicked = d.FindControl("item_english")->GetCheck();
+    testing::Pump();
+    EXPECT_FALSE(d.Finished());
+    passLanguage = main.Context().app.language;
+  }});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, Text("ChangeLanguageNotify"));
+  EXPECT_TRUE(englishTicked);  // the entry shows the language of the next start
+  EXPECT_EQ(boxes[0].buttons, 4);  // Yes and No
+  EXPECT_EQ(passes, 1u);
+  EXPECT_EQ(passLanguage, kLangChinese);
+  EXPECT_EQ(Stored("DuiLanguage").toInt(), kLangEnglish);
+}
+
+TEST_F(KorvaneAppTest, YesRebuildsTheWholeInterfaceInTheNewLanguage) {
+  answer = [](const std::string&) { return IDYES; };
+  CDuiHandlerMain* firstHandler = nullptr;
+  int secondLanguage = 0;
+  bool secondEmpty = false;
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+         firstHandler = &main;
+         Click(main, "item_english");
+         testing::PumpUntil([&] { return d.Finished(); });
+       },
+       [&](CDuiHandlerMain& main, CDuiDialog&) {
+         secondLanguage = main.Context().dui->LanguageId();
+         secondEmpty = !main.Description().loaded && main.Description().root == nullptr;
+         EXPECT_EQ(main.Context().app.restart, 0);
+       }});
+  EXPECT_EQ(passes, 2u);
+  EXPECT_NE(firstHandler, nullptr);
+  EXPECT_EQ(secondLanguage, kLangEnglish);
+  EXPECT_TRUE(secondEmpty);
+  EXPECT_EQ(Stored("DuiLanguage").toInt(), kLangEnglish);
+}
+
+TEST_F(KorvaneAppTest, ACancelledSavePromptKeepsTheWindowAndALaterCloseEndsTheProgram) {
+  answer = [this](const std::string& text) { return text == Text("SaveNotify") ? IDCANCEL : IDYES; };
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+    ASSERT_TRUE(main.Description().NewDescription("KV5210", "ADP_65W", main.ConfigTree()));
+    main.Description().modified = 1;
+    Click(main, "item_english");
+    testing::Pump();
+    EXPECT_FALSE(d.Finished());
+    EXPECT_EQ(main.Context().app.restart, 0);
+    EXPECT_EQ(main.Context().app.language, kLangChinese);
+    main.Description().modified = 0;  // then the user closes the window
+  }});
+  EXPECT_EQ(passes, 1u);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, Text("SaveNotify"));
+  EXPECT_EQ(Stored("DuiLanguage").toInt(), kLangEnglish);
+}
+
+TEST_F(KorvaneAppTest, YesThenNoToTheSavePromptRebuildsWithNoProjectLoaded) {
+  answer = [this](const std::string& text) { return text == Text("SaveNotify") ? IDNO : IDYES; };
+  bool secondEmpty = false;
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+         ASSERT_TRUE(main.Description().NewDescription("KV5210", "ADP_65W", main.ConfigTree()));
+         main.Description().modified = 1;
+         Click(main, "item_english");
+         testing::PumpUntil([&] { return d.Finished(); });
+       },
+       [&](CDuiHandlerMain& main, CDuiDialog&) {
+         secondEmpty = !main.Description().loaded && main.ConfigTree()->topLevelItemCount() == 0;
+       }});
+  EXPECT_EQ(passes, 2u);
+  EXPECT_TRUE(secondEmpty);
+}
+
+TEST_F(KorvaneAppTest, EverySettingReadsItsDefaultAndIsStoredAsASectionWithAValue) {
+  AppSettings store;
+  const std::pair<const char*, const char*> texts[] = {
+      {"BkPicFile", ""}, {"Port", ""}, {"Baudrate", "57600"}, {"Databit", "8"}, {"Parity", "0"}, {"Stopbit", "0"}};
+  for (const auto& [section, value] : texts) EXPECT_EQ(store.Text(section), value) << section;
+  const std::pair<const char*, int> numbers[] = {
+      {"DuiLanguage", 2052}, {"BkColor", 0x843400}, {"BkType", 1}, {"BkPicRes", 0}};
+  for (const auto& [section, value] : numbers) EXPECT_EQ(store.Number(section), value) << section;
+  store.WriteString("Port", "/dev/ttyUSB0");
+  store.WriteInt("DuiLanguage", 1033);
+  QFile ini(QString::fromStdString(store.FileName()));
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  const QByteArray text = ini.readAll();
+  EXPECT_TRUE(text.contains("[Port]\nValue=/dev/ttyUSB0\n")) << text.constData();
+  EXPECT_TRUE(text.contains("[DuiLanguage]\nValue=1033\n")) << text.constData();
+  EXPECT_EQ(AppSettings().Text("Port"), "/dev/ttyUSB0");
+}
+
+}  // namespace
+}  // namespace korvane
