@@ -7,6 +7,7 @@
 #include <QSettings>
 
 #include "AppFixture.h"
+#include "link/IniFile.h"
 #include "app/AppContext.h"
 #include "app/AppMessages.h"
 #include "app/CChecksumListCtrl.h"
@@ -47,7 +48,7 @@ TEST_F(MainHandlerTest, ChineseWhileChineseIsConsumedAndShowsNothing) {
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(d.Finished());
   }});
-  QSettings s(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane");
+  QSettings s(QString::fromStdString(SettingsFilePath()), QSettings::IniFormat);
   EXPECT_FALSE(s.contains("DuiLanguage/Value"));
 }
 
