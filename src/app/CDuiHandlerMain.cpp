@@ -1,5 +1,6 @@
 #include "app/CDuiHandlerMain.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -20,6 +21,7 @@
 #include "app/CRichEditExt.h"
 #include "app/HexEditorLoader.h"
 #include "core/files/BinFile.h"
+#include "core/files/ImagePreparation.h"
 #include "core/model/ProjectFile.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiControl.h"
@@ -541,6 +543,53 @@ void CDuiHandlerMain::ShowHexRead(int kind, const uint8_t* data, uint32_t size, 
     hexWindow_->EndLoad(1);
   }
   lastHexReadKind_ = kind;
+}
+
+void CDuiHandlerMain::PostReadResult(int kind, std::unique_ptr<ReadResult> result) {
+  if (!mainDialog_ || !result) return;
+  mainDialog_->PostMessage(UM_OPERATION_RESULT, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(result.release()),
+                           [](LPARAM l) { delete reinterpret_cast<ReadResult*>(l); });
+}
+
+void CDuiHandlerMain::SendDeviceInfo(int kind, const DeviceInfoRecord& record) {
+  if (mainDialog_)
+    mainDialog_->SendMessage(UM_OPERATION_RESULT, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(&record));
+}
+
+void CDuiHandlerMain::OnOperationResult(int kind, LPARAM record) {
+  switch (kind) {
+    case 1:
+    case 4: {  // configuration read from the tool or the chip
+      std::unique_ptr<ReadResult> read(reinterpret_cast<ReadResult*>(record));
+      if (!read) return;
+      if (description_.HasTree())
+        ReadBack(description_, readBackImage_.data(), read->data.data(),
+                 std::min<uint32_t>(read->size, static_cast<uint32_t>(read->data.size())), read->address);
+      if (description_.currentItem)
+        OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(description_.currentItem));
+      read.reset();
+      PollCodeFile();
+      return;
+    }
+    case 8: case 9: case 12: case 13: case 16: case 17: {  // an area for the hex window
+      std::unique_ptr<ReadResult> read(reinterpret_cast<ReadResult*>(record));
+      if (read)
+        ShowHexRead(kind, read->data.data(), std::min<uint32_t>(read->size, static_cast<uint32_t>(read->data.size())),
+                    read->address);
+      return;
+    }
+    case 23:
+    case 24: {  // checksums and sizes of the tool or the chip; the record stays with the sender
+      const auto* info = reinterpret_cast<const DeviceInfoRecord*>(record);
+      if (!info) return;
+      using F = DeviceInfoRecord;
+      ShowDeviceSums(kind, {info->field[F::ConfChecksum], info->field[F::CodeChecksum], info->field[F::OptionChecksum],
+                            info->field[F::ConfLength], info->field[F::CodeLength], info->field[F::OptionLength]});
+      return;
+    }
+    default:
+      return;  // any other kind carries nothing for the main window
+  }
 }
 
 void CDuiHandlerMain::ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values) {

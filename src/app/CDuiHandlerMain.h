@@ -4,6 +4,7 @@
 // owns the loaded description and the hex window's data.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "core/model/ChipDescription.h"
 #include "dui/CDuiDialog.h"
 #include "dui/CDuiHandler.h"
+#include "link/LinkTypes.h"
 
 class QWidget;
 
@@ -60,6 +62,12 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   void ShowHexRead(int kind, const uint8_t* data, uint32_t size, uint32_t address);
   // Fills the tool's (kind 23) or the chip's (24) column: three checksums, three sizes.
   void ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values);
+
+  // How the operation runner's results reach the main window, from any
+  // thread: an area read is posted and passes to the window; an information
+  // record is sent and stays with the caller, who waits until it is shown.
+  void PostReadResult(int kind, std::unique_ptr<ReadResult> result);
+  void SendDeviceInfo(int kind, const DeviceInfoRecord& record);
 
   // Where the PC-side checksums show: the checksum bar and column 1 of the list.
   bool HasChecksumBar() const override;
@@ -106,9 +114,6 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   virtual int OnCommandExportHex() { return 0; }
   virtual int OnDeviceCommand(const std::string& name) { (void)name; return 0; }
   virtual void OnDeviceChange(WPARAM event) { (void)event; }
-  // A result of the operation runner; the record's ownership is the runner's
-  // rule for the kind (posted reads pass to this handler).
-  virtual void OnOperationResult(int kind, LPARAM record) { (void)kind; (void)record; }
   virtual void OnPortSettings() {}
 
  private:
@@ -116,6 +121,7 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int OnNotify(const std::string& name, int msg, WPARAM wParam, LPARAM lParam);
   int OnSkinWindow(int msg, WPARAM wParam, LPARAM lParam);
   int OnShowWarning(LPARAM lParam);
+  void OnOperationResult(int kind, LPARAM record);
   void SwitchLanguage(int languageId);
   void SelectItem(ConfigItem* item);
   void BringToFront();
