@@ -6,6 +6,7 @@ namespace korvane {
 
 class AppSettings;
 class CDuiHandlerMain;
+class CPropertyGridCtrl;
 class CKorvaneApp;
 class DuiSystem;
 
@@ -17,6 +18,7 @@ struct AppContext {
   AppSettings& settings;
   DuiSystem* dui = nullptr;        // the framework of this pass
   CDuiHandlerMain* main = nullptr; // the main window's handler, once it exists
+  CPropertyGridCtrl* grid = nullptr;  // the property grid view; its model is core.grid
 };
 
 }  // namespace korvane
