@@ -284,9 +284,14 @@ void CPropertyGridCtrl::ApplyPendingCommit() {
   const PendingCommit commit = std::exchange(pending_, PendingCommit{});
   if (!commit.item || !commit.item->gridRow) return;
   GridRow& row = *commit.item->gridRow;
+  // Tab may already have opened the next row's editor; the rows the commit
+  // rebuilds take it away, so it opens again on the same item.
+  const CPropertyItem* next = editor_ ? CurrentViewItem() : nullptr;
+  const ConfigItem* nextItem = next ? next->Item() : nullptr;
   // An unchanged text commits nothing, but the end of editing still checks the range.
   if (commit.changed) model_->CommitValue(row, commit.text);
   else model_->EndEdit(row);
+  if (nextItem && !editor_) StartEditing(nextItem);
 }
 
 void CPropertyGridCtrl::Rebuild() {

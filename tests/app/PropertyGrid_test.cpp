@@ -246,6 +246,24 @@ TEST_F(PropertyGridTest, AnEditTheUserLeavesByChoosingAnotherGroupIsKept) {
   }});
 }
 
+TEST_F(PropertyGridTest, TabCommitsAndGoesOnToTheNextRowsEditor) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    SelectNode(main, "sysInfo");
+    CPropertyGridCtrl* grid = main.PropertyGrid();
+    auto* line = qobject_cast<QLineEdit*>(grid->StartEditing(Item(main, "portMask")));
+    ASSERT_NE(line, nullptr);
+    line->setText("111");
+    Key(line, Qt::Key_Tab);
+    testing::Pump();
+    testing::Pump();
+    EXPECT_EQ(Item(main, "portMask")->value, "111");
+    ASSERT_NE(grid->OpenEditor(), nullptr);
+    EXPECT_EQ(grid->CurrentViewItem()->Item(), Item(main, "pdSvid"));
+    EXPECT_EQ(qobject_cast<QLineEdit*>(grid->OpenEditor())->text().toStdString(), Item(main, "pdSvid")->value);
+  }});
+}
+
 TEST_F(PropertyGridTest, ABoundCountEditChangesTheBoundGroupsRows) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     NewProject(main);
