@@ -3,22 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/text/TextFormat.h"
+
 namespace korvane {
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // Up to count hexadecimal characters from line[at], read as far as they are
 // valid: "4G" reads 4, "G4" reads 0; characters past the line's end are absent.
 uint32_t ReadHex(const char* line, uint32_t lineLength, uint32_t at, uint32_t count) {
   uint32_t value = 0;
   for (uint32_t i = 0; i < count && at + i < lineLength; ++i) {
-    const int d = HexDigit(line[at + i]);
+    const int d = HexDigitValue(line[at + i]);
     if (d < 0) break;
     value = value * 16 + static_cast<uint32_t>(d);
   }

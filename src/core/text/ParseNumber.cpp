@@ -8,13 +8,6 @@
 namespace korvane {
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // Unsigned hexadecimal the way strtoul(…, 16) reads it: optional sign, optional
 // 0x prefix, digits until the first other character; clamped to 32 bits.
 uint32_t ReadHex32(const std::string& t) {
@@ -22,12 +15,12 @@ uint32_t ReadHex32(const std::string& t) {
   bool negative = false;
   if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
   if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'X' || t[i + 1] == 'x') &&
-      i + 2 < t.size() && HexDigit(t[i + 2]) >= 0)
+      i + 2 < t.size() && HexDigitValue(t[i + 2]) >= 0)
     i += 2;
   uint64_t v = 0;
   bool overflow = false;
-  for (; i < t.size() && HexDigit(t[i]) >= 0; ++i) {
-    v = v * 16 + static_cast<uint64_t>(HexDigit(t[i]));
+  for (; i < t.size() && HexDigitValue(t[i]) >= 0; ++i) {
+    v = v * 16 + static_cast<uint64_t>(HexDigitValue(t[i]));
     if (v > UINT32_MAX) overflow = true;
   }
   if (overflow) return UINT32_MAX;

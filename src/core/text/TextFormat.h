@@ -18,4 +18,7 @@ std::string FormatText(const std::string& format, const std::string& argument);
 std::string ToUpperAscii(std::string text);
 std::string TrimWhite(const std::string& text);
 
+// The value of one hexadecimal digit, either case; −1 for any other character.
+int HexDigitValue(char c);
+
 }  // namespace korvane
