@@ -17,8 +17,8 @@ struct AppContext {
   CKorvaneApp& app;
   AppSettings& settings;
   DuiSystem* dui = nullptr;        // the framework of this pass
-  CDuiHandlerMain* main = nullptr; // the main window's handler, once it exists
   CPropertyGridCtrl* grid = nullptr;  // the property grid view; its model is core.grid
+  CDuiHandlerMain* main = nullptr; // the main window's handler, once it exists
 };
 
 }  // namespace korvane

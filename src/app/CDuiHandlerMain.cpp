@@ -19,7 +19,6 @@
 #include "app/CKorvaneApp.h"
 #include "app/CRichEditExt.h"
 #include "app/HexEditorLoader.h"
-#include "app/ProjectCommands.h"
 #include "core/files/BinFile.h"
 #include "core/model/ProjectFile.h"
 #include "core/text/TextFormat.h"
@@ -178,7 +177,9 @@ void CDuiHandlerMain::OpenStoredPort() {
 // ---------------------------------------------------------------- closing and timer
 
 int CDuiHandlerMain::OnEndDialog(int) {
-  if (!ConfirmProjectClose(*this)) return 0;
+  // A value still in the grid's editor belongs to the project the prompt asks about.
+  if (propertyGrid_) propertyGrid_->FinishEditing();
+  if (!ConfirmSave(description_, ctx_.dui)) return 0;
   // Without a restart request the closing window ends the program: the
   // application's loop returns with status 0.
   return 1;
@@ -298,10 +299,6 @@ void CDuiHandlerMain::SelectItem(ConfigItem* item) {
     propertyGrid_->update();
   }
 }
-
-int CDuiHandlerMain::OnCommandNew() { return CommandNewProject(*this); }
-int CDuiHandlerMain::OnCommandOpen() { return CommandOpenProject(*this); }
-int CDuiHandlerMain::OnCommandSaveAs() { return CommandSaveProjectAs(*this); }
 
 void CDuiHandlerMain::BringToFront() {
   CDuiDialog* main = ctx_.dui->FindDialog("dlg_main");

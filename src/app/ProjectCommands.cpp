@@ -138,9 +138,9 @@ int CommandSaveProjectAs(CDuiHandlerMain& main) {
   return 1;
 }
 
-bool ConfirmProjectClose(CDuiHandlerMain& main) {
-  FinishGridEditing(main);
-  return ConfirmSave(main.Description(), main.Context().dui);
-}
+// The main window's dispatcher reaches the commands here.
+int CDuiHandlerMain::OnCommandNew() { return CommandNewProject(*this); }
+int CDuiHandlerMain::OnCommandOpen() { return CommandOpenProject(*this); }
+int CDuiHandlerMain::OnCommandSaveAs() { return CommandSaveProjectAs(*this); }
 
 }  // namespace korvane

@@ -1,7 +1,7 @@
 // Pictures of the editor in both languages for the README: a sample chip
 // open, a group in the grid, a changed value and a row described. Runs only
 // when KORVANE_SCREENSHOT_DIR names the folder to write them to
-// (scripts/take-screenshots).
+// (scripts/take-editor-screenshots).
 #include <QDir>
 #include <QPixmap>
 #include <QSettings>
