@@ -6,6 +6,7 @@ namespace korvane {
 
 class AppSettings;
 class CDuiHandlerMain;
+class CPropertyGridCtrl;
 class CKorvaneApp;
 class DuiSystem;
 
@@ -16,6 +17,7 @@ struct AppContext {
   CKorvaneApp& app;
   AppSettings& settings;
   DuiSystem* dui = nullptr;        // the framework of this pass
+  CPropertyGridCtrl* grid = nullptr;  // the property grid view; its model is core.grid
   CDuiHandlerMain* main = nullptr; // the main window's handler, once it exists
 };
 

@@ -1,10 +1,34 @@
 #include "app/CConfigTreeCtrl.h"
 
 #include <QHeaderView>
+#include <QStyledItemDelegate>
+#include <QTreeWidgetItemIterator>
 
 #include "dui/CDuiHandler.h"
 
 namespace korvane {
+
+namespace {
+
+// Reads the item's disable flag each time a node is painted, so a trigger
+// that switches an item shows at the next repaint without touching the tree.
+class ConfigTreeDelegate : public QStyledItemDelegate {
+ public:
+  ConfigTreeDelegate(QTreeWidget& tree) : QStyledItemDelegate(&tree), tree_(tree) {}
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QColor colour = CConfigTreeCtrl::TextColourOf(tree_.itemFromIndex(index));
+    option->palette.setColor(QPalette::Text, colour);
+    option->palette.setColor(QPalette::WindowText, colour);
+  }
+
+ private:
+  QTreeWidget& tree_;
+};
+
+}  // namespace
 
 CConfigTreeCtrl::CConfigTreeCtrl(QWidget* parent, CDuiHandler& owner) : QTreeWidget(parent), owner_(owner) {
   setProperty("nativeId", 1112);
@@ -12,10 +36,18 @@ CConfigTreeCtrl::CConfigTreeCtrl(QWidget* parent, CDuiHandler& owner) : QTreeWid
   setRootIsDecorated(true);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
+  setFrameShape(QFrame::StyledPanel);
+  setItemDelegate(new ConfigTreeDelegate(*this));
   connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
     if (ConfigItem* item = ItemOf(current))
       owner_.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(item));
   });
+}
+
+CConfigTreeCtrl::~CConfigTreeCtrl() {
+  // Taking the nodes down is no selection for the owner, which may be gone.
+  blockSignals(true);
+  clear();
 }
 
 ITreeControl::Node CConfigTreeCtrl::InsertNode(const std::string& text, Node parent) {
@@ -35,6 +67,17 @@ void CConfigTreeCtrl::Expand(Node node) {
 
 ConfigItem* CConfigTreeCtrl::ItemOf(const QTreeWidgetItem* node) {
   return node ? reinterpret_cast<ConfigItem*>(node->data(0, Qt::UserRole).value<quintptr>()) : nullptr;
+}
+
+QTreeWidgetItem* CConfigTreeCtrl::NodeOf(const ConfigItem* item) const {
+  for (QTreeWidgetItemIterator it(const_cast<CConfigTreeCtrl*>(this)); *it; ++it)
+    if (ItemOf(*it) == item) return *it;
+  return nullptr;
+}
+
+QColor CConfigTreeCtrl::TextColourOf(const QTreeWidgetItem* node) {
+  const ConfigItem* item = ItemOf(node);
+  return (!item || item->disable) ? QColor::fromRgb(kDisabledText) : QColor(Qt::black);
 }
 
 }  // namespace korvane

@@ -57,6 +57,9 @@ CDuiHandlerMain::CDuiHandlerMain(AppContext& context)
 CDuiHandlerMain::~CDuiHandlerMain() {
   ClearViews();
   description_.ClearDescription();
+  // The grid's rows point into the description this handler owns.
+  if (ctx_.grid == propertyGrid_) ctx_.grid = nullptr;
+  delete propertyGrid_.data();
   if (ctx_.main == this) ctx_.main = nullptr;
 }
 
@@ -83,14 +86,9 @@ void CDuiHandlerMain::OnInit() {
   if (CDuiControl* hex = dialog->FindControl("hexdatawindow")) CreateHexWindow(*hex);
   if (CDuiControl* list = dialog->FindControl("checksumwindow")) CreateChecksumList(*list);
   if (CDuiControl* grid = dialog->FindControl("navprowindow")) {
-    // The property grid view takes this place; until then an empty pane with
-    // the grid's headings keeps the layout.
-    auto* pane = new QTreeWidget(grid->Widget());
-    pane->setHeaderLabels({ctx_.dui->Text("Param"), ctx_.dui->Text("Value")});
-    pane->setRootIsDecorated(false);
-    pane->setColumnWidth(0, 220);
-    propertyGrid_ = pane;
-    propertyGrid_->setProperty("nativeId", IDC_PROPERTY_GRID);
+    propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), description_, [this](const std::string& text) { PostWarning(text); },
+                                          ctx_.dui->Text("Param"), ctx_.dui->Text("Value"));
+    ctx_.grid = propertyGrid_;
     grid->HostWidget(propertyGrid_);
   }
   ApplySkinBackground();
@@ -181,6 +179,8 @@ void CDuiHandlerMain::OpenStoredPort() {
 // ---------------------------------------------------------------- closing and timer
 
 int CDuiHandlerMain::OnEndDialog(int) {
+  // A value still in the grid's editor belongs to the project the prompt asks about.
+  if (propertyGrid_) propertyGrid_->FinishEditing();
   if (!ConfirmSave(description_, ctx_.dui)) return 0;
   // Without a restart request the closing window ends the program: the
   // application's loop returns with status 0.
@@ -284,11 +284,22 @@ int CDuiHandlerMain::OnNotify(const std::string& name, int msg, WPARAM wParam, L
 
 void CDuiHandlerMain::SelectItem(ConfigItem* item) {
   ConfigItem* root = description_.root.get();
-  description_.currentItem = (item && item != root) ? item : nullptr;
-  if (root) ClearGridRows(root);
-  // The property grid fills its rows from currentItem once it is part of the window.
-  if (mainTab_ && mainTab_->GetTabPage() == 0) SetControlVisible("navprowindow", true);
-  if (propertyGrid_) propertyGrid_->update();
+  if (propertyGrid_) {
+    // What the user typed for the group shown so far is committed first.
+    propertyGrid_->FinishEditing();
+    ShowItemInGrid(description_, item, propertyGrid_->Model());
+  } else {
+    description_.currentItem = (item && item != root) ? item : nullptr;
+    if (root) ClearGridRows(root);
+  }
+  if (mainTab_ && mainTab_->GetTabPage() == 0) {
+    SetControlVisible("navprowindow", true);
+    if (propertyGrid_) propertyGrid_->show();
+  }
+  if (propertyGrid_) {
+    propertyGrid_->ExpandAll();
+    propertyGrid_->update();
+  }
 }
 
 void CDuiHandlerMain::BringToFront() {
@@ -382,6 +393,8 @@ void CDuiHandlerMain::SetControlVisible(const std::string& name, bool visible) {
 }
 
 void CDuiHandlerMain::ClearViews() {
+  // The grid first: its rows point at the items the tree shows.
+  if (propertyGrid_) propertyGrid_->ClearGrid();
   if (configTree_) configTree_->ClearTree();
   if (mainTab_ && mainTab_->GetTabPage() == 0) {
     SetControlVisible("navprowindow", true);

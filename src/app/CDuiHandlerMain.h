@@ -13,6 +13,7 @@
 
 #include "app/CChecksumListCtrl.h"
 #include "app/CConfigTreeCtrl.h"
+#include "app/CPropertyGridCtrl.h"
 #include "app/CRichEditExt.h"
 #include "core/files/PcChecksums.h"
 #include "core/model/CMemoryAccess.h"
@@ -94,6 +95,7 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   CConfigTreeCtrl* ConfigTree() const { return configTree_; }
   CChecksumListCtrl* ChecksumList() const { return checksumList_; }
   QWidget* PropertyGridHost() const { return propertyGrid_; }
+  CPropertyGridCtrl* PropertyGrid() const { return propertyGrid_; }
   const QFont& LogFont() const { return logFont_; }
   std::vector<uint8_t>& ReadBackImage() { return readBackImage_; }
   int WarningShown() const { return warningShown_; }
@@ -104,9 +106,9 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
  protected:
   // Commands whose work lives with other parts of the program; each returns
   // whether the click was consumed.
-  virtual int OnCommandNew() { return 1; }
-  virtual int OnCommandOpen() { return 1; }
-  virtual int OnCommandSaveAs() { return 1; }
+  virtual int OnCommandNew();
+  virtual int OnCommandOpen();
+  virtual int OnCommandSaveAs();
   virtual int OnCommandRead() { return 0; }
   virtual int OnCommandConfig() { return 0; }
   virtual int OnCommandBurnOption() { return 0; }
@@ -150,7 +152,7 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   CDuiControl* checksumBar_ = nullptr;
   int pollTimer_ = 0;
   CodeFileSnapshot codeFileSnapshot_;
-  QPointer<QWidget> propertyGrid_;  // stands in for the property grid until it arrives
+  QPointer<CPropertyGridCtrl> propertyGrid_;
 };
 
 }  // namespace korvane

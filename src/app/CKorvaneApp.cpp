@@ -8,6 +8,7 @@
 
 #include "app/AppContext.h"
 #include "app/CDuiHandlerMain.h"
+#include "core/eval/ItemBehaviours.h"
 #include "core/model/BaseDir.h"
 #include "dui/CDuiDialog.h"
 
@@ -68,6 +69,7 @@ int CKorvaneApp::RunApplication() {
     context.core.messageBox = &system;
     context.core.log = &system.Log();
     context.core.baseDir = FindBaseDir();
+    InstallItemBehaviours(context.core);  // loads bring defaults and bound counts up to date
     RegisterFactories(system);
 
     CDuiDialog* main = system.CreateDialogFromTemplate("dlg_main", nullptr, "dlg_main");

@@ -1,0 +1,102 @@
+#pragma once
+// The property grid of the main window: a two-column tree of the grid
+// model's rows with in-place editors, and a pane below that describes the
+// current row. The view holds no logic of its own: it shows the model's rows,
+// re-reads them whenever the model says they changed, and hands every
+// finished edit back to the model (commit, then the range check).
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include <QWidget>
+
+#include "core/eval/GridModel.h"
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace korvane {
+
+class ChipDescription;
+class CPropertyItem;
+struct ConfigItem;
+
+class CPropertyGridCtrl : public QWidget, public IGridHost {
+ public:
+  // Range warnings go to warn, which must show them only after the edit has
+  // ended (the main window posts them to itself).
+  using WarningSink = std::function<void(const std::string& text)>;
+
+  CPropertyGridCtrl(QWidget* parent, ChipDescription& description, WarningSink warn, const QString& paramTitle,
+                    const QString& valueTitle);
+  ~CPropertyGridCtrl() override;
+
+  GridModel& Model() { return *model_; }
+  QTreeWidget* Tree() const { return tree_; }
+
+  // Removes every row and closes an open editor without committing it; call
+  // before the description is cleared or reloaded.
+  void ClearGrid();
+  // Commits the text of an open editor now (and its range check), so that a
+  // command that follows sees the value the user typed.
+  void FinishEditing();
+  void ExpandAll();
+
+  // Rows as shown, for the main window and tests.
+  CPropertyItem* ViewItemFor(const ConfigItem* item) const;
+  CPropertyItem* CurrentViewItem() const;
+  // Opens the in-place editor of item's row; returns it (null when the row
+  // is missing, a group, or disabled).
+  QWidget* StartEditing(const ConfigItem* item);
+  QWidget* OpenEditor() const { return editor_; }
+  QString DescriptionCaption() const;
+  QString DescriptionText() const;
+  // Height of one row and of the header, in pixels.
+  int RowHeight() const;
+  int HeaderHeight() const { return RowHeight() + 2; }
+
+  // IGridHost
+  void PostWarning(const std::string& text) override;
+  void Relayout() override;
+  void RowsChanged() override;
+
+  // The delegate's side of an edit. The editor for item opened or closed;
+  // text was committed (changed: it differs from the row's value).
+  void EditorOpened(QWidget* editor) { editor_ = editor; }
+  void EditorClosed(QWidget* editor);
+  void EditorCommitted(ConfigItem* item, const std::string& text, bool changed);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void Rebuild();
+  void AddViewRows(const std::vector<std::unique_ptr<GridRow>>& rows, QTreeWidgetItem* parent);
+  void ApplyPendingCommit();
+  void ShowDescription(CPropertyItem* viewItem);
+  void OnCurrentChanged(QTreeWidgetItem* current);
+  void UpdateRowMetrics();
+
+  std::unique_ptr<GridModel> model_;
+  WarningSink warn_;
+  QTreeWidget* tree_ = nullptr;
+  QLabel* descCaption_ = nullptr;
+  QLabel* descText_ = nullptr;
+  QWidget* editor_ = nullptr;
+  std::unordered_map<const ConfigItem*, CPropertyItem*> viewItems_;
+  std::unordered_set<const ConfigItem*> collapsed_;  // groups the user closed, kept across rebuilds
+  bool rebuilding_ = false;
+
+  struct PendingCommit {
+    ConfigItem* item = nullptr;
+    std::string text;
+    bool changed = false;
+  };
+  PendingCommit pending_;
+};
+
+}  // namespace korvane

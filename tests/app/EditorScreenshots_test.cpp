@@ -1,0 +1,46 @@
+// Pictures of the editor in both languages for the README: a sample chip
+// open, a group in the grid, a changed value and a row described. Runs only
+// when KORVANE_SCREENSHOT_DIR names the folder to write them to
+// (scripts/take-editor-screenshots).
+#include <QDir>
+#include <QPixmap>
+#include <QSettings>
+
+#include "EditorFixture.h"
+#include "app/AppContext.h"
+
+namespace korvane {
+namespace {
+
+using testing::EditorFixture;
+
+class EditorScreenshots : public EditorFixture {
+ protected:
+  void Take(int languageId, const char* file) {
+    const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "KORVANE_SCREENSHOT_DIR is not set";
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane").setValue("DuiLanguage/Value", languageId);
+    Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+      d.resize(1180, 780);
+      Click(main, "btn-log-close");  // the whole height for the editor
+      NewProject(main);
+      CConfigTreeCtrl* tree = main.ConfigTree();
+      tree->NodeOf(Item(main, "ledSettings"))->setExpanded(true);
+      SelectNode(main, "pdSettings");
+      TypeValue(main, "pdoCount", "4");
+      CPropertyGridCtrl* grid = main.PropertyGrid();
+      grid->Tree()->setColumnWidth(0, 260);
+      grid->Tree()->setCurrentItem(grid->ViewItemFor(Item(main, "pdo2Volt")));
+      main.SetStatusText(main.Context().dui->LookupText("NewProject"), 0xC80000);
+      testing::Pump();
+      QDir().mkpath(dir);
+      EXPECT_TRUE(d.grab().save(dir + "/" + file));
+    }});
+  }
+};
+
+TEST_F(EditorScreenshots, English) { Take(kLangEnglish, "editor-en.png"); }
+TEST_F(EditorScreenshots, Chinese) { Take(kLangChinese, "editor-zh.png"); }
+
+}  // namespace
+}  // namespace korvane

@@ -1,0 +1,221 @@
+// New, open and save-as as the user runs them from the main window, and the
+// save prompt when the window closes.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "EditorFixture.h"
+#include "app/AppContext.h"
+#include "core/files/CodeFile.h"
+#include "core/text/TextFormat.h"
+
+namespace korvane {
+namespace {
+
+using testing::EditorFixture;
+namespace fs = std::filesystem;
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Title(CDuiHandlerMain& main) { return main.MainDialog()->FindControl("title")->GetText(); }
+
+class ProjectCommandsTest : public EditorFixture {};
+
+TEST_F(ProjectCommandsTest, NewEditSaveAsAndReopenKeepTheValueAndTheCodeFile) {
+  const std::string project = ProjectPath("charger.xml");
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    ChipDescription& desc = main.Description();
+    ASSERT_TRUE(desc.HasTree());
+    EXPECT_EQ(desc.chipName, "KV3102");
+    EXPECT_EQ(desc.functionName, "PB_2C1A");
+    EXPECT_EQ(main.newProjectUnsaved, 1);
+    EXPECT_EQ(desc.modified, 1);
+    EXPECT_NE(Title(main).find("(" + Text("NewProject") + ")"), std::string::npos) << Title(main);
+
+    SelectNode(main, "ledSettings");
+    TypeValue(main, "ledBrightness", "75");
+    EXPECT_EQ(Item(main, "ledBrightness")->value, "75");
+    EXPECT_EQ(Shown(main, "ledBrightness"), "75");
+    EXPECT_TRUE(main.PropertyGrid()->ViewItemFor(Item(main, "ledBrightness"))->ShownModified());
+
+    nextFile = project;
+    EXPECT_NE(Click(main, "saveas"), 0);
+    ASSERT_FALSE(saves.empty());
+    EXPECT_TRUE(saves.back());
+    EXPECT_EQ(requests.back().filter, "XML File(*.xml)|*.xml||");
+    EXPECT_EQ(requests.back().defaultExtension, "xml");
+    // The first save of a new project reloads it from the file it went to.
+    EXPECT_EQ(main.newProjectUnsaved, 0);
+    EXPECT_EQ(desc.path, project);
+    EXPECT_EQ(desc.modified, 0);
+    EXPECT_NE(Title(main).find("(" + project + ")"), std::string::npos) << Title(main);
+    EXPECT_EQ(Item(main, "ledBrightness")->value, "75");
+    // The group being edited is shown again.
+    EXPECT_EQ(Shown(main, "ledBrightness"), "75");
+  }});
+  const std::string codeFile = ProjectPath("charger.hex");
+  ASSERT_TRUE(fs::exists(codeFile));
+  EXPECT_EQ(FileText(codeFile), FileText(std::string(KORVANE_BIN_DIR) + "/xml/orvik/chips/KV3102.hex"));
+
+  nextFile = project;
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    EXPECT_NE(Click(main, "open"), 0);
+    EXPECT_FALSE(saves.back());
+    EXPECT_EQ(requests.back().filter, "XML File(*.xml)|*.xml||All File(*.*)|*.*||");
+    ASSERT_TRUE(main.Description().HasTree());
+    EXPECT_EQ(main.Description().functionName, "PB_2C1A");
+    EXPECT_EQ(main.Description().modified, 0);
+    SelectNode(main, "ledSettings");
+    EXPECT_EQ(Shown(main, "ledBrightness"), "75");
+    EXPECT_EQ(GetCodeFilePath(main.Description()), codeFile);
+  }});
+  EXPECT_TRUE(boxes.empty()) << boxes[0].text;
+}
+
+TEST_F(ProjectCommandsTest, SaveAsNeverReplacesACodeFileBesideTheProject) {
+  const std::string project = ProjectPath("mine.xml");
+  { std::ofstream(ProjectPath("mine.hex")) << "my own code"; }
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    nextFile = project;
+    Click(main, "saveas");
+    EXPECT_EQ(main.Description().path, project);
+  }});
+  EXPECT_EQ(FileText(ProjectPath("mine.hex")), "my own code");
+}
+
+TEST_F(ProjectCommandsTest, SaveAsOfAnOpenedProjectWritesACopyAndKeepsThePath) {
+  const std::string first = ProjectPath("first.xml");
+  const std::string copy = ProjectPath("copy.xml");
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    nextFile = first;
+    Click(main, "saveas");
+    SelectNode(main, "ledSettings");
+    TypeValue(main, "ledBrightness", "47");
+    nextFile = copy;
+    Click(main, "saveas");
+    // Only a new project moves to the file it is saved to.
+    EXPECT_EQ(main.Description().path, first);
+    EXPECT_NE(Title(main).find("(" + first + ")"), std::string::npos);
+    EXPECT_TRUE(fs::exists(ProjectPath("copy.hex")));
+  }});
+  EXPECT_NE(FileText(copy).find("value=\"47\""), std::string::npos);
+  EXPECT_EQ(FileText(first).find("value=\"47\""), std::string::npos);
+}
+
+TEST_F(ProjectCommandsTest, ASaveThatFailsKeepsTheNewProjectAndItsEdits) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    SelectNode(main, "ledSettings");
+    TypeValue(main, "ledBrightness", "90");
+    nextFile = ProjectPath("no-such-folder/lost.xml");
+    Click(main, "saveas");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, FormatText(Text("WriteFileError"), nextFile));
+    ChipDescription& desc = main.Description();
+    ASSERT_TRUE(desc.HasTree());
+    EXPECT_EQ(Item(main, "ledBrightness")->value, "90");
+    EXPECT_EQ(desc.modified, 1);
+    EXPECT_EQ(main.newProjectUnsaved, 1);
+    EXPECT_TRUE(desc.path.empty());
+    answer = [](const std::string&) { return IDNO; };  // the close afterwards
+  }});
+  EXPECT_FALSE(fs::exists(ProjectPath("no-such-folder/lost.hex")));
+}
+
+TEST_F(ProjectCommandsTest, SaveAsWithoutAProjectAsksForOne) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    EXPECT_NE(Click(main, "saveas"), 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, Text("NewNotify"));
+    EXPECT_EQ(boxes[0].buttons, 0);
+    EXPECT_TRUE(requests.empty());
+  }});
+}
+
+TEST_F(ProjectCommandsTest, CancellingNewKeepsThePreviousProject) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main, "KV5210", "ADP_65W");
+    const std::string title = Title(main);
+    ConfigItem* root = main.Description().root.get();
+    // Unsaved changes: the prompt comes first, then the dialog is cancelled.
+    answer = [&](const std::string& text) { return text == Text("SaveNotify") ? IDNO : IDOK; };
+    selectType = [](CDuiDialog& d, CSelectDeviceTypeDlg& h) { return ChooseType(d, h, "KV3102", "PB_2C1A", "buttoncancel"); };
+    EXPECT_NE(Click(main, "new"), 0);
+    EXPECT_EQ(typeDialogs, 2);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, Text("SaveNotify"));
+    EXPECT_EQ(main.Description().root.get(), root);
+    EXPECT_EQ(main.Description().chipName, "KV5210");
+    EXPECT_EQ(main.Description().modified, 1);
+    EXPECT_EQ(main.newProjectUnsaved, 1);
+    EXPECT_EQ(Title(main), title);
+    EXPECT_GT(main.ConfigTree()->topLevelItemCount(), 0);
+  }});
+}
+
+TEST_F(ProjectCommandsTest, CancellingTheSavePromptStopsNewAndOpen) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    answer = [&](const std::string&) { return IDCANCEL; };
+    Click(main, "new");
+    Click(main, "open");
+    EXPECT_EQ(typeDialogs, 1);
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(main.Description().chipName, "KV3102");
+    answer = [](const std::string&) { return IDNO; };
+  }});
+}
+
+TEST_F(ProjectCommandsTest, OpeningAFileThatIsNoProjectLeavesNothingLoaded) {
+  { std::ofstream(ProjectPath("broken.xml")) << "<config"; }
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    answer = [&](const std::string&) { return IDNO; };
+    nextFile = ProjectPath("broken.xml");
+    Click(main, "open");
+    EXPECT_FALSE(main.Description().HasTree());
+    EXPECT_EQ(main.ConfigTree()->topLevelItemCount(), 0);
+    EXPECT_EQ(main.newProjectUnsaved, 0);
+    EXPECT_EQ(boxes.back().text, FormatText(Text("ReadFileError"), nextFile));
+  }});
+}
+
+TEST_F(ProjectCommandsTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow) {
+  const std::string project = ProjectPath("close.xml");
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+    NewProject(main);
+    nextFile = project;
+    Click(main, "saveas");
+    ASSERT_EQ(main.Description().modified, 0);
+    // A value still in the editor counts as a change.
+    SelectNode(main, "ledSettings");
+    auto* line = qobject_cast<QLineEdit*>(main.PropertyGrid()->StartEditing(Item(main, "ledBrightness")));
+    ASSERT_NE(line, nullptr);
+    line->setText("55");
+    answer = [&](const std::string&) { return IDCANCEL; };
+    EXPECT_FALSE(d.EndDialog(2));
+    testing::Pump();
+    EXPECT_FALSE(d.Finished());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, Text("SaveNotify"));
+    EXPECT_EQ(Item(main, "ledBrightness")->value, "55");
+    // Yes saves to the project's file and closes.
+    answer = [&](const std::string&) { return IDYES; };
+    EXPECT_TRUE(d.EndDialog(2));
+    testing::PumpUntil([&] { return d.Finished(); });
+    EXPECT_TRUE(d.Finished());
+  }});
+  EXPECT_NE(FileText(project).find("value=\"55\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvane
