@@ -1,6 +1,8 @@
 #pragma once
 // The records of one interface pass of the application, around the core's.
+#include "app/DialogChoices.h"
 #include "core/model/CoreContext.h"
+#include "link/LinkContext.h"
 
 namespace korvane {
 
@@ -17,6 +19,8 @@ struct AppContext {
   AppSettings& settings;
   DuiSystem* dui = nullptr;        // the framework of this pass
   CDuiHandlerMain* main = nullptr; // the main window's handler, once it exists
+  LinkContext link{core};          // the serial port and the device operations
+  DialogChoices choices;           // what the selection dialogs open with
 };
 
 }  // namespace korvane

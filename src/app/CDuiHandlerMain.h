@@ -4,6 +4,7 @@
 // owns the loaded description and the hex window's data.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ namespace korvane {
 class CDuiControl;
 class CDuiDialog;
 class IHexEditor;
+class MainDeviceCommands;
 struct AppContext;
 
 class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
@@ -91,6 +93,7 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int WarningShown() const { return warningShown_; }
   int PollTimer() const { return pollTimer_; }
   int LastHexReadKind() const { return lastHexReadKind_; }
+  MainDeviceCommands* Device() const { return device_.get(); }
   int newProjectUnsaved = 0;  // 1 after "new" until the first successful "saveas"
 
  protected:
@@ -99,17 +102,17 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   virtual int OnCommandNew() { return 1; }
   virtual int OnCommandOpen() { return 1; }
   virtual int OnCommandSaveAs() { return 1; }
-  virtual int OnCommandRead() { return 0; }
-  virtual int OnCommandConfig() { return 0; }
-  virtual int OnCommandBurnOption() { return 0; }
-  virtual int OnCommandChecksum() { return 0; }
-  virtual int OnCommandExportHex() { return 0; }
-  virtual int OnDeviceCommand(const std::string& name) { (void)name; return 0; }
-  virtual void OnDeviceChange(WPARAM event) { (void)event; }
+  virtual int OnCommandRead();
+  virtual int OnCommandConfig();
+  virtual int OnCommandBurnOption();
+  virtual int OnCommandChecksum();
+  virtual int OnCommandExportHex();
+  virtual int OnDeviceCommand(const std::string& name);
+  virtual void OnDeviceChange(WPARAM event);
   // A result of the operation runner; the record's ownership is the runner's
   // rule for the kind (posted reads pass to this handler).
-  virtual void OnOperationResult(int kind, LPARAM record) { (void)kind; (void)record; }
-  virtual void OnPortSettings() {}
+  virtual void OnOperationResult(int kind, LPARAM record);
+  virtual void OnPortSettings();
 
  private:
   int DispatchCommand(const std::string& name);
@@ -145,6 +148,9 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int pollTimer_ = 0;
   CodeFileSnapshot codeFileSnapshot_;
   QPointer<QWidget> propertyGrid_;  // stands in for the property grid until it arrives
+  // The serial link and the device commands; last, so it goes first and a
+  // running operation ends while the views are still there.
+  std::unique_ptr<MainDeviceCommands> device_;
 };
 
 }  // namespace korvane
