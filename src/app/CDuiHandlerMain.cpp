@@ -20,6 +20,7 @@
 #include "app/CKorvaneApp.h"
 #include "app/CRichEditExt.h"
 #include "app/HexEditorLoader.h"
+#include "app/MainDeviceCommands.h"
 #include "core/files/BinFile.h"
 #include "core/files/ImagePreparation.h"
 #include "core/model/ProjectFile.h"
@@ -28,6 +29,7 @@
 #include "dui/CDuiDialog.h"
 #include "dui/DuiSystem.h"
 #include "hexeditor/IHexEditor.h"
+#include "link/LinkTypes.h"
 
 namespace korvane {
 
@@ -172,8 +174,27 @@ void CDuiHandlerMain::MarkLanguageEntries() {
 }
 
 void CDuiHandlerMain::OpenStoredPort() {
-  // The serial link opens here with the stored port settings once the link
-  // layer is part of the application.
+  if (!device_) device_ = std::make_unique<MainDeviceCommands>(ctx_, *this);
+  device_->OpenStoredPort();
+}
+
+// ---------------------------------------------------------------- device commands
+
+int CDuiHandlerMain::OnCommandRead() { return device_ ? device_->Read() : 0; }
+int CDuiHandlerMain::OnCommandConfig() { return device_ ? device_->Config() : 0; }
+int CDuiHandlerMain::OnCommandBurnOption() { return device_ ? device_->BurnOption() : 0; }
+int CDuiHandlerMain::OnCommandChecksum() { return device_ ? device_->Checksum() : 0; }
+int CDuiHandlerMain::OnCommandExportHex() { return device_ ? device_->ExportHex() : 0; }
+int CDuiHandlerMain::OnDeviceCommand(const std::string& name) { return device_ ? device_->DeviceCommand(name) : 0; }
+void CDuiHandlerMain::OnDeviceChange(WPARAM event) {
+  if (device_) device_->DeviceChange(event);
+}
+void CDuiHandlerMain::OnPortSettings() {
+  if (device_) device_->PortSettings();
+}
+void CDuiHandlerMain::OnOperationResult(int kind, LPARAM record) {
+  if (device_) device_->OperationResult(kind, record);
+  else if (kind != 23 && kind != 24) delete reinterpret_cast<ReadResult*>(record);  // posted reads are ours
 }
 
 // ---------------------------------------------------------------- closing and timer
@@ -567,42 +588,6 @@ void CDuiHandlerMain::PostReadResult(int kind, std::unique_ptr<ReadResult> resul
 void CDuiHandlerMain::SendDeviceInfo(int kind, const DeviceInfoRecord& record) {
   if (mainDialog_)
     mainDialog_->SendMessage(UM_OPERATION_RESULT, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(&record));
-}
-
-void CDuiHandlerMain::OnOperationResult(int kind, LPARAM record) {
-  switch (kind) {
-    case 1:
-    case 4: {  // configuration read from the tool or the chip
-      std::unique_ptr<ReadResult> read(reinterpret_cast<ReadResult*>(record));
-      if (!read) return;
-      if (description_.HasTree())
-        ReadBack(description_, readBackImage_.data(), read->data.data(),
-                 std::min<uint32_t>(read->size, static_cast<uint32_t>(read->data.size())), read->address);
-      if (description_.currentItem)
-        OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(description_.currentItem));
-      read.reset();
-      PollCodeFile();
-      return;
-    }
-    case 8: case 9: case 12: case 13: case 16: case 17: {  // an area for the hex window
-      std::unique_ptr<ReadResult> read(reinterpret_cast<ReadResult*>(record));
-      if (read)
-        ShowHexRead(kind, read->data.data(), std::min<uint32_t>(read->size, static_cast<uint32_t>(read->data.size())),
-                    read->address);
-      return;
-    }
-    case 23:
-    case 24: {  // checksums and sizes of the tool or the chip; the record stays with the sender
-      const auto* info = reinterpret_cast<const DeviceInfoRecord*>(record);
-      if (!info) return;
-      using F = DeviceInfoRecord;
-      ShowDeviceSums(kind, {info->field[F::ConfChecksum], info->field[F::CodeChecksum], info->field[F::OptionChecksum],
-                            info->field[F::ConfLength], info->field[F::CodeLength], info->field[F::OptionLength]});
-      return;
-    }
-    default:
-      return;  // any other kind carries nothing for the main window
-  }
 }
 
 void CDuiHandlerMain::ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values) {

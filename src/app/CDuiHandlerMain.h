@@ -29,6 +29,7 @@ namespace korvane {
 class CDuiControl;
 class CDuiDialog;
 class IHexEditor;
+class MainDeviceCommands;
 struct AppContext;
 
 class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
@@ -101,6 +102,7 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int WarningShown() const { return warningShown_; }
   int PollTimer() const { return pollTimer_; }
   int LastHexReadKind() const { return lastHexReadKind_; }
+  MainDeviceCommands* Device() const { return device_.get(); }
   int newProjectUnsaved = 0;  // 1 after "new" until the first successful "saveas"
 
  protected:
@@ -109,21 +111,23 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   virtual int OnCommandNew();
   virtual int OnCommandOpen();
   virtual int OnCommandSaveAs();
-  virtual int OnCommandRead() { return 0; }
-  virtual int OnCommandConfig() { return 0; }
-  virtual int OnCommandBurnOption() { return 0; }
-  virtual int OnCommandChecksum() { return 0; }
-  virtual int OnCommandExportHex() { return 0; }
-  virtual int OnDeviceCommand(const std::string& name) { (void)name; return 0; }
-  virtual void OnDeviceChange(WPARAM event) { (void)event; }
-  virtual void OnPortSettings() {}
+  virtual int OnCommandRead();
+  virtual int OnCommandConfig();
+  virtual int OnCommandBurnOption();
+  virtual int OnCommandChecksum();
+  virtual int OnCommandExportHex();
+  virtual int OnDeviceCommand(const std::string& name);
+  virtual void OnDeviceChange(WPARAM event);
+  // A result of the operation runner; the record's ownership is the runner's
+  // rule for the kind (posted reads pass to this handler).
+  virtual void OnOperationResult(int kind, LPARAM record);
+  virtual void OnPortSettings();
 
  private:
   int DispatchCommand(const std::string& name);
   int OnNotify(const std::string& name, int msg, WPARAM wParam, LPARAM lParam);
   int OnSkinWindow(int msg, WPARAM wParam, LPARAM lParam);
   int OnShowWarning(LPARAM lParam);
-  void OnOperationResult(int kind, LPARAM record);
   void SwitchLanguage(int languageId);
   void SelectItem(ConfigItem* item);
   void BringToFront();
@@ -153,6 +157,9 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int pollTimer_ = 0;
   CodeFileSnapshot codeFileSnapshot_;
   QPointer<CPropertyGridCtrl> propertyGrid_;
+  // The serial link and the device commands; last, so it goes first and a
+  // running operation ends while the views are still there.
+  std::unique_ptr<MainDeviceCommands> device_;
 };
 
 }  // namespace korvane

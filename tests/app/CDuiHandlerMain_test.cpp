@@ -89,11 +89,19 @@ TEST_F(MainHandlerTest, AnInstanceCommandWithTextDoesNothingButIsConsumed) {
 }
 
 TEST_F(MainHandlerTest, EnglishAndPortSettingsArePostedNotConsumed) {
+  std::vector<std::string> opened;
+  onDialog = [&](CDuiDialog& d) {
+    opened.push_back(d.Name());
+    return 2;
+  };
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     EXPECT_EQ(Click(main, "item_comsetting"), 0);
     EXPECT_EQ(Click(main, "item_english"), 0);
     EXPECT_EQ(Click(main, "btn-log-cls"), 0);
     EXPECT_EQ(main.OnDuiMessage(0, "unknown-name", DUI_MSG_CLICK, 0, 0), 0);
+    EXPECT_TRUE(opened.empty());
+    testing::Pump();
+    EXPECT_EQ(opened, std::vector<std::string>{"dlg_select_com"});
   }});
 }
 
