@@ -84,8 +84,9 @@ void CDuiHandlerMain::OnInit() {
   if (CDuiControl* hex = dialog->FindControl("hexdatawindow")) CreateHexWindow(*hex);
   if (CDuiControl* list = dialog->FindControl("checksumwindow")) CreateChecksumList(*list);
   if (CDuiControl* grid = dialog->FindControl("navprowindow")) {
-    propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), description_, [this](const std::string& text) { PostWarning(text); },
-                                          ctx_.dui->Text("Param"), ctx_.dui->Text("Value"));
+    auto warn = [this](const std::string& text) { PostWarning(text); };
+    propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), description_, warn, ctx_.dui->Text("Param"),
+                                          ctx_.dui->Text("Value"));
     ctx_.grid = propertyGrid_;
     grid->HostWidget(propertyGrid_);
   }
