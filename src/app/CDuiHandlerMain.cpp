@@ -88,6 +88,10 @@ void CDuiHandlerMain::OnInit() {
     propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), description_, warn, ctx_.dui->Text("Param"),
                                           ctx_.dui->Text("Value"));
     ctx_.grid = propertyGrid_;
+    // A commit may switch items on or off: the tree shows that at once.
+    propertyGrid_->SetCommitListener([this] {
+      if (configTree_) configTree_->viewport()->update();
+    });
     grid->HostWidget(propertyGrid_);
   }
   ApplySkinBackground();
