@@ -1,6 +1,8 @@
 #pragma once
 // The records of one interface pass of the application, around the core's.
+#include "app/DialogChoices.h"
 #include "core/model/CoreContext.h"
+#include "link/LinkContext.h"
 
 namespace korvane {
 
@@ -19,6 +21,8 @@ struct AppContext {
   DuiSystem* dui = nullptr;        // the framework of this pass
   CPropertyGridCtrl* grid = nullptr;  // the property grid view; its model is core.grid
   CDuiHandlerMain* main = nullptr; // the main window's handler, once it exists
+  LinkContext link{core};          // the serial port and the device operations
+  DialogChoices choices;           // what the selection dialogs open with
 };
 
 }  // namespace korvane

@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include "link/IniFile.h"
+
 namespace korvane {
 
 const SettingDefault kSettingDefaults[10] = {
@@ -21,8 +23,10 @@ namespace {
 QString Key(const std::string& section) { return QString::fromStdString(section) + "/Value"; }
 }  // namespace
 
+// The file the command line reads too (Korvane/Korvane.conf in the user's
+// configuration folder), written as Qt writes INI files.
 AppSettings::AppSettings()
-    : store_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane")) {}
+    : store_(std::make_unique<QSettings>(QString::fromStdString(SettingsFilePath()), QSettings::IniFormat)) {}
 
 AppSettings::~AppSettings() = default;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The per-user settings: one section per setting, each with one value "Value",
-// in the INI file of organisation and application "Korvane" (the command line
-// reads the same file).
+// in the INI file of organisation and application "Korvane", the same file the
+// command line reads.
 #include <memory>
 #include <string>
 

@@ -1,5 +1,6 @@
 #include "app/CDuiHandlerMain.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -19,13 +20,16 @@
 #include "app/CKorvaneApp.h"
 #include "app/CRichEditExt.h"
 #include "app/HexEditorLoader.h"
+#include "app/MainDeviceCommands.h"
 #include "core/files/BinFile.h"
+#include "core/files/ImagePreparation.h"
 #include "core/model/ProjectFile.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
 #include "dui/DuiSystem.h"
 #include "hexeditor/IHexEditor.h"
+#include "link/LinkTypes.h"
 
 namespace korvane {
 
@@ -175,8 +179,27 @@ void CDuiHandlerMain::MarkLanguageEntries() {
 }
 
 void CDuiHandlerMain::OpenStoredPort() {
-  // The serial link opens here with the stored port settings once the link
-  // layer is part of the application.
+  if (!device_) device_ = std::make_unique<MainDeviceCommands>(ctx_, *this);
+  device_->OpenStoredPort();
+}
+
+// ---------------------------------------------------------------- device commands
+
+int CDuiHandlerMain::OnCommandRead() { return device_ ? device_->Read() : 0; }
+int CDuiHandlerMain::OnCommandConfig() { return device_ ? device_->Config() : 0; }
+int CDuiHandlerMain::OnCommandBurnOption() { return device_ ? device_->BurnOption() : 0; }
+int CDuiHandlerMain::OnCommandChecksum() { return device_ ? device_->Checksum() : 0; }
+int CDuiHandlerMain::OnCommandExportHex() { return device_ ? device_->ExportHex() : 0; }
+int CDuiHandlerMain::OnDeviceCommand(const std::string& name) { return device_ ? device_->DeviceCommand(name) : 0; }
+void CDuiHandlerMain::OnDeviceChange(WPARAM event) {
+  if (device_) device_->DeviceChange(event);
+}
+void CDuiHandlerMain::OnPortSettings() {
+  if (device_) device_->PortSettings();
+}
+void CDuiHandlerMain::OnOperationResult(int kind, LPARAM record) {
+  if (device_) device_->OperationResult(kind, record);
+  else if (kind != 23 && kind != 24) delete reinterpret_cast<ReadResult*>(record);  // posted reads are ours
 }
 
 // ---------------------------------------------------------------- closing and timer
@@ -559,6 +582,17 @@ void CDuiHandlerMain::ShowHexRead(int kind, const uint8_t* data, uint32_t size, 
     hexWindow_->EndLoad(1);
   }
   lastHexReadKind_ = kind;
+}
+
+void CDuiHandlerMain::PostReadResult(int kind, std::unique_ptr<ReadResult> result) {
+  if (!mainDialog_ || !result) return;
+  mainDialog_->PostMessage(UM_OPERATION_RESULT, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(result.release()),
+                           [](LPARAM l) { delete reinterpret_cast<ReadResult*>(l); });
+}
+
+void CDuiHandlerMain::SendDeviceInfo(int kind, const DeviceInfoRecord& record) {
+  if (mainDialog_)
+    mainDialog_->SendMessage(UM_OPERATION_RESULT, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(&record));
 }
 
 void CDuiHandlerMain::ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values) {

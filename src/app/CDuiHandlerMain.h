@@ -4,6 +4,7 @@
 // owns the loaded description and the hex window's data.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "core/model/ChipDescription.h"
 #include "dui/CDuiDialog.h"
 #include "dui/CDuiHandler.h"
+#include "link/LinkTypes.h"
 
 class QWidget;
 
@@ -27,6 +29,7 @@ namespace korvane {
 class CDuiControl;
 class CDuiDialog;
 class IHexEditor;
+class MainDeviceCommands;
 struct AppContext;
 
 class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
@@ -62,6 +65,12 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   // Fills the tool's (kind 23) or the chip's (24) column: three checksums, three sizes.
   void ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values);
 
+  // How the operation runner's results reach the main window, from any
+  // thread: an area read is posted and passes to the window; an information
+  // record is sent and stays with the caller, who waits until it is shown.
+  void PostReadResult(int kind, std::unique_ptr<ReadResult> result);
+  void SendDeviceInfo(int kind, const DeviceInfoRecord& record);
+
   // Where the PC-side checksums show: the checksum bar and column 1 of the list.
   bool HasChecksumBar() const override;
   void SetChecksumBar(const std::string& text) override;
@@ -93,6 +102,7 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int WarningShown() const { return warningShown_; }
   int PollTimer() const { return pollTimer_; }
   int LastHexReadKind() const { return lastHexReadKind_; }
+  MainDeviceCommands* Device() const { return device_.get(); }
   int newProjectUnsaved = 0;  // 1 after "new" until the first successful "saveas"
 
  protected:
@@ -101,17 +111,17 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   virtual int OnCommandNew();
   virtual int OnCommandOpen();
   virtual int OnCommandSaveAs();
-  virtual int OnCommandRead() { return 0; }
-  virtual int OnCommandConfig() { return 0; }
-  virtual int OnCommandBurnOption() { return 0; }
-  virtual int OnCommandChecksum() { return 0; }
-  virtual int OnCommandExportHex() { return 0; }
-  virtual int OnDeviceCommand(const std::string& name) { (void)name; return 0; }
-  virtual void OnDeviceChange(WPARAM event) { (void)event; }
+  virtual int OnCommandRead();
+  virtual int OnCommandConfig();
+  virtual int OnCommandBurnOption();
+  virtual int OnCommandChecksum();
+  virtual int OnCommandExportHex();
+  virtual int OnDeviceCommand(const std::string& name);
+  virtual void OnDeviceChange(WPARAM event);
   // A result of the operation runner; the record's ownership is the runner's
   // rule for the kind (posted reads pass to this handler).
-  virtual void OnOperationResult(int kind, LPARAM record) { (void)kind; (void)record; }
-  virtual void OnPortSettings() {}
+  virtual void OnOperationResult(int kind, LPARAM record);
+  virtual void OnPortSettings();
 
  private:
   int DispatchCommand(const std::string& name);
@@ -147,6 +157,9 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int pollTimer_ = 0;
   CodeFileSnapshot codeFileSnapshot_;
   QPointer<CPropertyGridCtrl> propertyGrid_;
+  // The serial link and the device commands; last, so it goes first and a
+  // running operation ends while the views are still there.
+  std::unique_ptr<MainDeviceCommands> device_;
 };
 
 }  // namespace korvane

@@ -27,6 +27,11 @@ struct AppOptions {
   FileDialogHook fileDialogHook;
   // Called once a pass has built its main window (tests look at it there).
   std::function<void(AppContext&)> passStarted;
+  // The serial port of this run in place of the stored one (the emulator's);
+  // the stored settings stay as they are.
+  std::string portOverride;
+  // Where the device watcher looks for serial devices; default /sys/class/tty.
+  std::string deviceWatchDir;
 };
 
 class CKorvaneApp {

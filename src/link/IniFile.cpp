@@ -204,7 +204,7 @@ std::string SettingsFilePath() {
   } else {
     base = ".config";
   }
-  return base + "/Korvane/Korvane.conf";
+  return base + "/Korvane/Korvane.ini";
 }
 
 }  // namespace korvane

@@ -34,7 +34,8 @@ class IniFile {
   std::vector<Section> sections_;
 };
 
-// ~/.config/Korvane/Korvane.conf, or $XDG_CONFIG_HOME/Korvane/Korvane.conf.
+// ~/.config/Korvane/Korvane.ini, or $XDG_CONFIG_HOME/Korvane/Korvane.ini: the file the desktop
+// application's settings library uses for organisation and application "Korvane" in INI format.
 std::string SettingsFilePath();
 
 }  // namespace korvane

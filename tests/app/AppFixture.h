@@ -76,6 +76,7 @@ class AppFixture : public ::testing::Test {
       if (!d.Finished() && d.EndDialog(2)) PumpUntil([&] { return d.Finished(); });
       return d.Result();
     }
+    if (onDialog) return onDialog(d);
     ADD_FAILURE() << "unexpected dialog " << d.Name();
     return 0;
   }
@@ -95,6 +96,8 @@ class AppFixture : public ::testing::Test {
   size_t passes = 0;
   std::vector<ShownBox> boxes;
   std::function<int(const std::string& text)> answer;
+  // Plays the user in every other dialog (the device dialogs); unset, one is a failure.
+  std::function<int(CDuiDialog& dialog)> onDialog;
   std::vector<FileDialogRequest> requests;
   std::vector<bool> saves;
   std::string nextFile;

@@ -7,6 +7,7 @@
 #include <QSettings>
 
 #include "AppFixture.h"
+#include "link/IniFile.h"
 #include "app/AppContext.h"
 #include "app/AppMessages.h"
 #include "app/CChecksumListCtrl.h"
@@ -47,7 +48,7 @@ TEST_F(MainHandlerTest, ChineseWhileChineseIsConsumedAndShowsNothing) {
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(d.Finished());
   }});
-  QSettings s(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane");
+  QSettings s(QString::fromStdString(SettingsFilePath()), QSettings::IniFormat);
   EXPECT_FALSE(s.contains("DuiLanguage/Value"));
 }
 
@@ -88,11 +89,19 @@ TEST_F(MainHandlerTest, AnInstanceCommandWithTextDoesNothingButIsConsumed) {
 }
 
 TEST_F(MainHandlerTest, EnglishAndPortSettingsArePostedNotConsumed) {
+  std::vector<std::string> opened;
+  onDialog = [&](CDuiDialog& d) {
+    opened.push_back(d.Name());
+    return 2;
+  };
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     EXPECT_EQ(Click(main, "item_comsetting"), 0);
     EXPECT_EQ(Click(main, "item_english"), 0);
     EXPECT_EQ(Click(main, "btn-log-cls"), 0);
     EXPECT_EQ(main.OnDuiMessage(0, "unknown-name", DUI_MSG_CLICK, 0, 0), 0);
+    EXPECT_TRUE(opened.empty());
+    testing::Pump();
+    EXPECT_EQ(opened, std::vector<std::string>{"dlg_select_com"});
   }});
 }
 

@@ -3,6 +3,7 @@
 #include <QSettings>
 
 #include "AppFixture.h"
+#include "link/IniFile.h"
 #include "app/AppContext.h"
 #include "app/AppMessages.h"
 
@@ -14,11 +15,11 @@ using testing::AppFixture;
 class KorvaneAppTest : public AppFixture {
  protected:
   QVariant Stored(const char* section) {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane");
+    QSettings s(QString::fromStdString(SettingsFilePath()), QSettings::IniFormat);
     return s.value(QString(section) + "/Value");
   }
   void Store(const char* section, const QVariant& v) {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane");
+    QSettings s(QString::fromStdString(SettingsFilePath()), QSettings::IniFormat);
     s.setValue(QString(section) + "/Value", v);
   }
 };
@@ -148,6 +149,11 @@ TEST_F(KorvaneAppTest, EverySettingReadsItsDefaultAndIsStoredAsASectionWithAValu
   EXPECT_TRUE(text.contains("[Port]\nValue=/dev/ttyUSB0\n")) << text.constData();
   EXPECT_TRUE(text.contains("[DuiLanguage]\nValue=1033\n")) << text.constData();
   EXPECT_EQ(AppSettings().Text("Port"), "/dev/ttyUSB0");
+  // The command line reads the same file.
+  IniFile cli;
+  ASSERT_TRUE(cli.Load(SettingsFilePath()));
+  EXPECT_EQ(cli.Get("Port", "Value", ""), "/dev/ttyUSB0");
+  EXPECT_EQ(cli.Get("DuiLanguage", "Value", ""), "1033");
 }
 
 }  // namespace

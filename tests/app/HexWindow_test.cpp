@@ -1,11 +1,14 @@
 // The hex data window: the component's start sequence, the program without
 // it, and the binary exchange through the real library.
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include <QFile>
 #include <QKeyEvent>
 
 #include "AppFixture.h"
+#include "app/CChecksumListCtrl.h"
 #include "app/HexEditorLoader.h"
 #include "hexeditor/IHexEditor.h"
 
@@ -143,6 +146,45 @@ TEST_F(HexWindowTest, AReadOfTheSameLengthRewritesTheBytesAndAnotherLengthReplac
     hex->GetRange(&first, &last);
     EXPECT_EQ(last, 127);
     EXPECT_EQ(*main.HexDataSource().Block(0), c);
+  }});
+}
+
+TEST_F(HexWindowTest, RunnerResultsFromTheWorkerReachTheViews) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+    std::atomic<bool> done{false};
+    DeviceInfoRecord info;
+    info.field[DeviceInfoRecord::ConfChecksum] = 0xCAFEF00D;
+    info.field[DeviceInfoRecord::ConfLength] = 1024;
+    std::thread worker([&] {
+      auto area = std::make_unique<ReadResult>(64);
+      area->data.assign(64, 0x3C);
+      area->address = 0x20000;
+      main.PostReadResult(16, std::move(area));
+      main.SendDeviceInfo(24, info);  // returns once shown
+      done = true;
+    });
+    testing::PumpUntil([&] { return done.load(); });
+    worker.join();
+    testing::Pump();
+    std::vector<uint8_t> got(64);
+    ASSERT_NE(main.HexWindow(), nullptr);
+    EXPECT_EQ(main.HexWindow()->ReadBytes(0, got.data(), 64), 64u);
+    EXPECT_EQ(got, std::vector<uint8_t>(64, 0x3C));
+    EXPECT_EQ(main.LastHexReadKind(), 16);
+    EXPECT_EQ(main.ChecksumList()->Cell(0, CChecksumListCtrl::kChip), "0xCAFEF00D");
+    EXPECT_EQ(main.ChecksumList()->Cell(3, CChecksumListCtrl::kChip), "1024 Byte");
+
+    // A configuration read goes into the items and refreshes the PC-side checksums.
+    ASSERT_TRUE(main.Description().NewDescription("KV5210", "ADP_65W", main.ConfigTree()));
+    main.PollCodeFile();
+    d.FindControl("txtChecksumbar")->SetText("stale");
+    auto conf = std::make_unique<ReadResult>(1024);
+    conf->address = 0x7C00;
+    main.PostReadResult(1, std::move(conf));
+    testing::Pump();
+    EXPECT_EQ(main.Description().modified, 1);
+    EXPECT_NE(d.FindControl("txtChecksumbar")->GetText(), "stale");
+    main.Description().modified = 0;
   }});
 }
 

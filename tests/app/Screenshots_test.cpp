@@ -20,7 +20,7 @@ class Screenshots : public AppFixture {
   void Take(int languageId, const char* file, const char* hexFile = nullptr, const char* boxFile = nullptr) {
     const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "KORVANE_SCREENSHOT_DIR is not set";
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane").setValue("DuiLanguage/Value", languageId);
+    AppSettings().WriteInt("DuiLanguage", languageId);
     Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
       d.resize(1180, 780);
       ChipDescription& description = main.Description();

@@ -119,7 +119,7 @@ TEST_F(DeviceCommandsTest, PortsComeFromTheSavedSettingsWhenNotGiven) {
   StartSim();
   EXPECT_EQ(Cli("device-info --target tool").status, 1) << "no port given and none saved";
   fs::create_directories(dir / "config" / "Korvane");
-  std::ofstream((dir / "config" / "Korvane" / "Korvane.conf").string())
+  std::ofstream((dir / "config" / "Korvane" / "Korvane.ini").string())
       << "[Port]\nValue=" << sim->Link() << "\n[Baudrate]\nValue=57600\n";
   const CliRun info = Cli("device-info --target chip");
   EXPECT_EQ(info.status, 0) << info.err;

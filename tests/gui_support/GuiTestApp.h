@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSettings>
 #include <QTemporaryDir>
 
 // Fontconfig keeps caches for the life of the process; under the leak
@@ -44,10 +43,17 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
 
 inline void Pump() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-// Points the user's INI settings at a fresh folder for the life of the object.
+// Points the user's configuration folder (and with it the settings file) at a
+// fresh folder for the life of the object.
 struct TempSettings {
   QTemporaryDir dir;
-  TempSettings() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path()); }
+  QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+  bool hadPrevious = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+  TempSettings() { qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit()); }
+  ~TempSettings() {
+    if (hadPrevious) qputenv("XDG_CONFIG_HOME", previous);
+    else qunsetenv("XDG_CONFIG_HOME");
+  }
   QString Path() const { return dir.path(); }
 };
 

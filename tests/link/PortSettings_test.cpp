@@ -72,11 +72,11 @@ TEST(IniFile, TheSettingsFileFollowsTheConfigHome) {
   const char* saved = std::getenv("XDG_CONFIG_HOME");
   const std::string keep = saved ? saved : "";
   ::setenv("XDG_CONFIG_HOME", "/tmp/cfg", 1);
-  EXPECT_EQ(SettingsFilePath(), "/tmp/cfg/Korvane/Korvane.conf");
+  EXPECT_EQ(SettingsFilePath(), "/tmp/cfg/Korvane/Korvane.ini");
   ::unsetenv("XDG_CONFIG_HOME");
   const char* home = std::getenv("HOME");
   if (home) {
-    EXPECT_EQ(SettingsFilePath(), std::string(home) + "/.config/Korvane/Korvane.conf");
+    EXPECT_EQ(SettingsFilePath(), std::string(home) + "/.config/Korvane/Korvane.ini");
   }
   if (saved) ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
 }

@@ -1,0 +1,21 @@
+#pragma once
+// Before a download: the target (tool or chip), the areas and the code file.
+#include <string>
+
+#include "app/CSelectDialog.h"
+
+namespace korvane {
+
+class CSelectDownloadTypeDlg : public CSelectDialog {
+ public:
+  explicit CSelectDownloadTypeDlg(AppContext& context);
+
+  void OnInit() override;
+  std::string codePath;  // given before, read after
+
+ protected:
+  bool Confirm() override;
+  void OnFileButton(const std::string& name) override;
+};
+
+}  // namespace korvane
