@@ -239,6 +239,9 @@ int CDuiHandlerMain::OnDuiMessage(int uID, const std::string& name, int msg, WPA
 
 // The command table: the result of the command, or -1 when name is no command.
 int CDuiHandlerMain::DispatchCommand(const std::string& name) {
+  // Commands work on the values as the user sees them: a value still in the
+  // grid's editor is committed first (toolbar buttons take no focus from it).
+  if (propertyGrid_) propertyGrid_->FinishEditing();
   if (name == "new") return OnCommandNew();
   if (name == "open") return OnCommandOpen();
   if (name == "saveas") return OnCommandSaveAs();
