@@ -88,9 +88,14 @@ void CDuiHandlerMain::OnInit() {
   if (CDuiControl* hex = dialog->FindControl("hexdatawindow")) CreateHexWindow(*hex);
   if (CDuiControl* list = dialog->FindControl("checksumwindow")) CreateChecksumList(*list);
   if (CDuiControl* grid = dialog->FindControl("navprowindow")) {
-    propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), description_, [this](const std::string& text) { PostWarning(text); },
-                                          ctx_.dui->Text("Param"), ctx_.dui->Text("Value"));
+    auto warn = [this](const std::string& text) { PostWarning(text); };
+    propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), description_, warn, ctx_.dui->Text("Param"),
+                                          ctx_.dui->Text("Value"));
     ctx_.grid = propertyGrid_;
+    // A commit may switch items on or off: the tree shows that at once.
+    propertyGrid_->SetCommitListener([this] {
+      if (configTree_) configTree_->viewport()->update();
+    });
     grid->HostWidget(propertyGrid_);
   }
   ApplySkinBackground();
@@ -234,6 +239,9 @@ int CDuiHandlerMain::OnDuiMessage(int uID, const std::string& name, int msg, WPA
 
 // The command table: the result of the command, or -1 when name is no command.
 int CDuiHandlerMain::DispatchCommand(const std::string& name) {
+  // Commands work on the values as the user sees them: a value still in the
+  // grid's editor is committed first (toolbar buttons take no focus from it).
+  if (propertyGrid_) propertyGrid_->FinishEditing();
   if (name == "new") return OnCommandNew();
   if (name == "open") return OnCommandOpen();
   if (name == "saveas") return OnCommandSaveAs();

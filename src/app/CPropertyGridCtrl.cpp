@@ -291,6 +291,7 @@ void CPropertyGridCtrl::ApplyPendingCommit() {
   // An unchanged text commits nothing, but the end of editing still checks the range.
   if (commit.changed) model_->CommitValue(row, commit.text);
   else model_->EndEdit(row);
+  if (committed_) committed_();
   if (nextItem && !editor_) StartEditing(nextItem);
 }
 
@@ -313,6 +314,7 @@ void CPropertyGridCtrl::Rebuild() {
     if (view->IsGroup()) view->setExpanded(!collapsed_.count(item));
   if (CPropertyItem* again = ViewItemFor(currentItem)) tree_->setCurrentItem(again);
   tree_->setUpdatesEnabled(true);
+  tree_->doItemsLayout();  // the scroll range of the new rows, before the old position goes back
   tree_->verticalScrollBar()->setValue(scroll);
   rebuilding_ = false;
   ShowDescription(CurrentViewItem());

@@ -44,6 +44,9 @@ class CPropertyGridCtrl : public QWidget, public IGridHost {
   // command that follows sees the value the user typed.
   void FinishEditing();
   void ExpandAll();
+  // Called after every commit has gone through the model (a view that shows
+  // the items' state, such as the configuration tree, repaints).
+  void SetCommitListener(std::function<void()> listener) { committed_ = std::move(listener); }
 
   // Rows as shown, for the main window and tests.
   CPropertyItem* ViewItemFor(const ConfigItem* item) const;
@@ -83,6 +86,7 @@ class CPropertyGridCtrl : public QWidget, public IGridHost {
 
   std::unique_ptr<GridModel> model_;
   WarningSink warn_;
+  std::function<void()> committed_;
   QTreeWidget* tree_ = nullptr;
   QLabel* descCaption_ = nullptr;
   QLabel* descText_ = nullptr;

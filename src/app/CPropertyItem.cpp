@@ -23,6 +23,7 @@ bool CPropertyItem::IsEditable() const {
 
 void CPropertyItem::ShowRow(const GridRow& row) {
   setText(kCaption, QString::fromStdString(row.caption));
+  setToolTip(kCaption, text(kCaption));  // a narrow column cuts long captions
   enabled_ = row.IsEnabled();
   modified_ = !group_ && row.IsModified();
   const QPalette palette = QApplication::palette();

@@ -40,6 +40,8 @@ void CSelectDeviceTypeDlg::OnInit() {
   if (CDuiControl* host = FindControl("devtreewindow")) {
     tree_ = new CDeviceTypeTreeCtrl(host->Widget(), *this, ctx_);
     host->HostWidget(tree_);
+    // A double click on a function is the choice and OK at once.
+    QObject::connect(tree_, &QTreeWidget::itemDoubleClicked, tree_, [this] { OnOk(); });
   }
   FillChipList();
   EnableOk(false);

@@ -110,6 +110,23 @@ TEST_F(ProjectCommandsTest, SaveAsOfAnOpenedProjectWritesACopyAndKeepsThePath) {
   EXPECT_EQ(FileText(first).find("value=\"47\""), std::string::npos);
 }
 
+TEST_F(ProjectCommandsTest, AProjectOpenedAfterAnUnsavedNewIsNoNewProject) {
+  const std::string first = ProjectPath("first.xml");
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    nextFile = first;
+    Click(main, "saveas");
+    NewProject(main, "KV5210", "ADP_65W");
+    ASSERT_EQ(main.newProjectUnsaved, 1);
+    Click(main, "open");  // first.xml, the changes of the new one dropped
+    EXPECT_EQ(main.newProjectUnsaved, 0);
+    nextFile = ProjectPath("second.xml");
+    Click(main, "saveas");
+    EXPECT_EQ(main.Description().path, first);
+    EXPECT_EQ(main.Description().chipName, "KV3102");
+  }});
+}
+
 TEST_F(ProjectCommandsTest, ASaveThatFailsKeepsTheNewProjectAndItsEdits) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     NewProject(main);

@@ -264,6 +264,23 @@ TEST_F(PropertyGridTest, TabCommitsAndGoesOnToTheNextRowsEditor) {
   }});
 }
 
+TEST_F(PropertyGridTest, ACommandCommitsTheValueStillInTheEditor) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    SelectNode(main, "ledSettings");
+    for (const char* command : {"btn-log-cls", "config"}) {
+      auto* line = qobject_cast<QLineEdit*>(main.PropertyGrid()->StartEditing(Item(main, "ledBrightness")));
+      ASSERT_NE(line, nullptr);
+      const std::string typed = command == std::string("config") ? "44" : "45";
+      line->setText(QString::fromStdString(typed));
+      Click(main, command);
+      EXPECT_EQ(Item(main, "ledBrightness")->value, typed) << command;
+      EXPECT_EQ(main.PropertyGrid()->OpenEditor(), nullptr) << command;
+      testing::Pump();
+    }
+  }});
+}
+
 TEST_F(PropertyGridTest, ABoundCountEditChangesTheBoundGroupsRows) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     NewProject(main);
