@@ -139,6 +139,8 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   CMemoryAccess hexDataSource_;
   std::vector<uint8_t> readBackImage_;
   int lastHexReadKind_ = 0;
+  // The serial link and the device commands, made when the port is first opened.
+  std::unique_ptr<MainDeviceCommands> device_;
   QPointer<CChecksumListCtrl> checksumList_;
   QFont logFont_;
   QPointer<CConfigTreeCtrl> configTree_;
@@ -148,9 +150,6 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int pollTimer_ = 0;
   CodeFileSnapshot codeFileSnapshot_;
   QPointer<QWidget> propertyGrid_;  // stands in for the property grid until it arrives
-  // The serial link and the device commands; last, so it goes first and a
-  // running operation ends while the views are still there.
-  std::unique_ptr<MainDeviceCommands> device_;
 };
 
 }  // namespace korvane
