@@ -148,6 +148,8 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   CMemoryAccess hexDataSource_;
   std::vector<uint8_t> readBackImage_;
   int lastHexReadKind_ = 0;
+  // The serial link and the device commands, made when the port is first opened.
+  std::unique_ptr<MainDeviceCommands> device_;
   QPointer<CChecksumListCtrl> checksumList_;
   QFont logFont_;
   QPointer<CConfigTreeCtrl> configTree_;
@@ -157,9 +159,6 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int pollTimer_ = 0;
   CodeFileSnapshot codeFileSnapshot_;
   QPointer<CPropertyGridCtrl> propertyGrid_;
-  // The serial link and the device commands; last, so it goes first and a
-  // running operation ends while the views are still there.
-  std::unique_ptr<MainDeviceCommands> device_;
 };
 
 }  // namespace korvane

@@ -67,6 +67,7 @@ bool StartOperation(AppContext& context, AppLinkView& view, int kind) {
   CDuiDialog* parent = context.main ? context.main->MainDialog() : nullptr;
   CDuiDialog* dialog = dui.CreateDialogFromTemplate("dlg_process", parent, "dlg_process");
   if (!dialog) return false;
+  dialog->setWindowTitle(QString::fromStdString(OperationName(link, kind)));
   auto* handler = new CDuiHandlerProcess(dui, link);
   view.SetProgressDialog(dialog);
   dui.AttachHandler(dialog, handler, "", true);  // starts the worker

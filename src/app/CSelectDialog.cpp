@@ -82,7 +82,8 @@ void CSelectDialog::ChooseHexFile(bool save, const std::string& editName) {
   FileDialogRequest request;
   request.defaultExtension = "hex";
   request.filter = "Hex File(*.hex)|*.hex||";
-  request.overwritePrompt = save;
+  // An existing export target is asked about once, by the export itself.
+  request.overwritePrompt = false;
   std::string path;
   if (system_.GetFileName(save, request, &path)) SetEditText(editName, path);
 }

@@ -57,6 +57,9 @@ bool SimulatorProcess::Start(const std::string& executable, const std::vector<st
     // The emulator ends with the program, however the program ends.
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(1);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);  // the program's blocked signals are not the emulator's
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }

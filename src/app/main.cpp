@@ -4,18 +4,62 @@
 //
 // --simulate runs the emulated programmer beside the application and uses it
 // as the serial port for this run; the saved port settings are left alone.
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include <QApplication>
+#include <QSocketNotifier>
 
 #include "app/CKorvaneApp.h"
 #include "app/SimulatorProcess.h"
 #include "core/model/BaseDir.h"
 
+namespace {
+
+// Ctrl+C or a termination request ends the run in order, so that the
+// emulator is stopped and its folder removed. The signals are taken as
+// readable events before any thread starts, so no handler is needed.
+sigset_t QuitSignals() {
+  sigset_t mask;
+  sigemptyset(&mask);
+  sigaddset(&mask, SIGINT);
+  sigaddset(&mask, SIGTERM);
+  sigaddset(&mask, SIGHUP);
+  return mask;
+}
+
+// Called before the toolkit starts its threads, which inherit the mask.
+bool BlockQuitSignals() {
+  const sigset_t mask = QuitSignals();
+  return sigprocmask(SIG_BLOCK, &mask, nullptr) == 0;
+}
+
+void QuitOnSignals(QObject* owner) {
+  const sigset_t mask = QuitSignals();
+  const int fd = signalfd(-1, &mask, SFD_CLOEXEC | SFD_NONBLOCK);
+  if (fd < 0) return;
+  auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, owner);
+  QObject::connect(notifier, &QSocketNotifier::activated, owner, [fd] {
+    signalfd_siginfo info{};
+    while (::read(fd, &info, sizeof info) == sizeof info) {
+    }
+    QCoreApplication::exit(0);  // leaves every running event loop, the dialogs' too
+  });
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  bool wantsSimulator = false;
+  for (int i = 1; i < argc; ++i) wantsSimulator |= !std::strcmp(argv[i], "--simulate");
+  const bool signalsBlocked = wantsSimulator && BlockQuitSignals();
   QApplication qt(argc, argv);
+  if (signalsBlocked) QuitOnSignals(&qt);
   QApplication::setStyle("Fusion");
   QCoreApplication::setOrganizationName("Korvane");
   QCoreApplication::setApplicationName("Korvane");

@@ -94,6 +94,19 @@ TEST_F(DeviceOperationsTest, AReadBackPutsTheDeviceValuesIntoTheItemsAndShowsThe
   });
 }
 
+TEST_F(DeviceOperationsTest, TheProgressDialogClosesItsOwnModalLoopWhenTheWorkerEnds) {
+  RunWithSim([&](CDuiHandlerMain& main, CDuiDialog&) {
+    ASSERT_TRUE(LoadChip(main));
+    play["dlg_process"] = [this](CDuiDialog& d) {
+      EXPECT_EQ(d.windowTitle().toStdString(), Text("COMMAND_READ_TOOL_INFO_REQ"));
+      return d.ExecModal();
+    };
+    EXPECT_NE(Click(main, "btn-tool-checksum"), 0);
+    EXPECT_EQ(LogLines(main).back(), ResultLine("COMMAND_READ_TOOL_INFO_REQ", 0));
+    EXPECT_EQ(main.ChecksumList()->Cell(3, CChecksumListCtrl::kTool), "512 Byte");
+  });
+}
+
 TEST_F(DeviceOperationsTest, AVerifyWithOneChangedAreaLogsAFailureAndASuccessAndEndsInSuccess) {
   RunWithSim([&](CDuiHandlerMain& main, CDuiDialog&) {
     ASSERT_TRUE(LoadChip(main));

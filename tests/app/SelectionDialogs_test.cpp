@@ -243,6 +243,7 @@ TEST_F(SelectionDialogsTest, FileButtonsAskForHexFilesAndFillTheirEdits) {
     EXPECT_EQ(r.defaultExtension, "hex");
     EXPECT_EQ(r.filter, "Hex File(*.hex)|*.hex||");
     EXPECT_EQ(r.initialName, "");
+    EXPECT_FALSE(r.overwritePrompt) << "an existing target is asked about by the export itself";
   }
 }
 
