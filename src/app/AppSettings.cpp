@@ -23,7 +23,7 @@ namespace {
 QString Key(const std::string& section) { return QString::fromStdString(section) + "/Value"; }
 }  // namespace
 
-// The file the command line reads too (Korvane/Korvane.conf in the user's
+// The file the command line reads too (Korvane/Korvane.ini in the user's
 // configuration folder), written as Qt writes INI files.
 AppSettings::AppSettings()
     : store_(std::make_unique<QSettings>(QString::fromStdString(SettingsFilePath()), QSettings::IniFormat)) {}
