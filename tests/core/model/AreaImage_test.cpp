@@ -7,16 +7,16 @@
 namespace korvane {
 namespace {
 
-struct Spec {
+struct Geometry {
   int32_t addr;
   uint32_t size;
   int32_t sbit, ebit;
 };
-Spec Field(int32_t addr, uint32_t size, int32_t sbit, int32_t ebit) { return {addr, size, sbit, ebit}; }
+Geometry Field(int32_t addr, uint32_t size, int32_t sbit, int32_t ebit) { return {addr, size, sbit, ebit}; }
 
-// A value item with just the field geometry of spec.
+// A value item with just the field geometry given.
 struct FieldItem : ConfigItem {
-  explicit FieldItem(const Spec& s) {
+  explicit FieldItem(const Geometry& s) {
     addr = s.addr;
     size = s.size;
     sbit = s.sbit;
@@ -27,7 +27,7 @@ struct FieldItem : ConfigItem {
 
 TEST(Fields, WriteAndReadBackThroughBitRanges) {
   struct Case {
-    Spec field;
+    Geometry field;
     std::vector<uint8_t> before;
     uint32_t value;
     std::vector<uint8_t> after;
@@ -56,7 +56,7 @@ TEST(Fields, WriteAndReadBackThroughBitRanges) {
 TEST(Fields, OtherSizesAndFieldsOutsideTheImageAreLeftAlone) {
   std::vector<uint8_t> image(8, 0x55);
   const auto before = image;
-  for (const Spec& s : {Field(0, 3, -1, -1), Field(6, 4, 0, 31), Field(-1, 1, 0, 7), Field(8, 1, 0, 7),
+  for (const Geometry& s : {Field(0, 3, -1, -1), Field(6, 4, 0, 31), Field(-1, 1, 0, 7), Field(8, 1, 0, 7),
                         Field(0x7FFFFFFF, 4, 0, 31)}) {
     const FieldItem f(s);
     WriteField(f, 0, image.data(), 8);
