@@ -24,7 +24,7 @@
 #include "app/CRichEditExt.h"
 #include "core/model/ConfigItem.h"
 
-extern char** environ;
+#include "../core/support/SimSpawn.h"
 
 namespace korvane::testing {
 
@@ -36,26 +36,12 @@ class SimLine {
 
   bool Start(std::vector<std::string> extra = {}) {
     Stop();
-    std::vector<std::string> args = {std::string(KORVANE_BIN_DIR) + "/korvane-sim", "--link", link_};
-    args.insert(args.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    pid_ = test::SpawnSimulator(link_, extra);
     struct stat st{};
-    while (pid_ > 0 && ::lstat(link_.c_str(), &st) != 0 && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return pid_ > 0 && ::lstat(link_.c_str(), &st) == 0;
   }
 
-  void Stop() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-  }
+  void Stop() { test::StopSimulator(pid_); }
 
   const std::string& Link() const { return link_; }
 

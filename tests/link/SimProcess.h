@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "../core/support/SimSpawn.h"
 
 namespace korvane::test {
 
@@ -25,16 +25,7 @@ class SimProcess {
     std::filesystem::create_directories(dir);
     dir_ = dir.string();
     link_ = (dir / "programmer").string();
-    std::vector<std::string> args = {std::string(KORVANE_BIN_DIR) + "/korvane-sim", "--link", link_};
-    args.insert(args.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    struct stat st{};
-    while (pid_ > 0 && ::lstat(link_.c_str(), &st) != 0 && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    pid_ = SpawnSimulator(link_, extra);
   }
 
   ~SimProcess() {
@@ -46,10 +37,7 @@ class SimProcess {
   // Stops the emulator the way a user does; true when it left without its symlink.
   bool Stop() {
     if (pid_ <= 0) return true;
-    ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
+    StopSimulator(pid_);
     struct stat st{};
     return ::lstat(link_.c_str(), &st) != 0;
   }
