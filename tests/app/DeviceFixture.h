@@ -23,6 +23,7 @@
 #include "app/AppContext.h"
 #include "app/CRichEditExt.h"
 #include "core/model/ConfigItem.h"
+#include "link/IniFile.h"
 
 #include "../core/support/SimSpawn.h"
 
@@ -79,15 +80,15 @@ class DeviceFixture : public AppFixture {
     return o;
   }
 
+  // The settings file the application reads, found afresh for each test: Qt's
+  // own user-scope path is fixed once per process, while every test points
+  // XDG_CONFIG_HOME at a folder of its own.
+  static QSettings Settings() { return {QString::fromStdString(SettingsFilePath()), QSettings::IniFormat}; }
   void StoreSetting(const std::string& section, const std::string& value) {
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane")
-        .setValue(QString::fromStdString(section) + "/Value", QString::fromStdString(value));
+    Settings().setValue(QString::fromStdString(section) + "/Value", QString::fromStdString(value));
   }
   std::string StoredSetting(const std::string& section) {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane")
-        .value(QString::fromStdString(section) + "/Value")
-        .toString()
-        .toStdString();
+    return Settings().value(QString::fromStdString(section) + "/Value").toString().toStdString();
   }
 
   // Starts the emulator and stores its port; then runs one pass with script.

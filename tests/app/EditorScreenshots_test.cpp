@@ -8,6 +8,7 @@
 
 #include "EditorFixture.h"
 #include "app/AppContext.h"
+#include "link/IniFile.h"
 
 namespace korvane {
 namespace {
@@ -19,7 +20,7 @@ class EditorScreenshots : public EditorFixture {
   void Take(int languageId, const char* file) {
     const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "KORVANE_SCREENSHOT_DIR is not set";
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvane", "Korvane").setValue("DuiLanguage/Value", languageId);
+    QSettings(QString::fromStdString(SettingsFilePath()), QSettings::IniFormat).setValue("DuiLanguage/Value", languageId);
     Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
       d.resize(1180, 780);
       Click(main, "btn-log-close");  // the whole height for the editor
