@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 
 #include <QActionGroup>
 #include <QApplication>
@@ -24,6 +23,7 @@
 #include "core/files/BinFile.h"
 #include "core/files/ImagePreparation.h"
 #include "core/model/ProjectFile.h"
+#include "core/text/AtomicFile.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
@@ -527,8 +527,14 @@ int CDuiHandlerMain::SaveLog() {
   request.filter = "Log File(*.log)|*.log||";
   std::string path;
   if (!ctx_.dui->SaveFileName(request, path)) return 0;
-  if (logPanel_) logPanel_->SaveLog(path);
+  if (logPanel_ && !logPanel_->SaveLog(path)) ShowWriteError(path);
   return 0;
+}
+
+void CDuiHandlerMain::ShowWriteError(const std::string& path) {
+  DuiSystem& dui = *ctx_.dui;
+  dui.ShowMessageBox(mainDialog_, FormatText(dui.LookupText("WriteFileError"), path), dui.LookupText("MessageBoxTitle"),
+                     MB_OK | MB_ICONERROR);
 }
 
 // ---------------------------------------------------------------- hex window
@@ -539,19 +545,19 @@ int CDuiHandlerMain::ExportBin() {
   request.filter = "Bin File(*.bin)|*.bin||";
   std::string path;
   if (!ctx_.dui->SaveFileName(request, path)) return 0;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return 0;
-  // The bytes the hex window holds; without a window the file stays empty.
+  // The bytes the hex window holds; without a window the file is empty.
+  std::string bytes;
   if (hexWindow_) {
     int32_t first = 0, last = 0;
     hexWindow_->GetRange(&first, &last);
     const int64_t n = static_cast<int64_t>(last) - first + 1;
     if (n > 0) {
-      std::vector<uint8_t> buffer(static_cast<size_t>(n));
-      const uint32_t got = hexWindow_->ReadBytes(0, buffer.data(), static_cast<uint32_t>(n));
-      out.write(reinterpret_cast<const char*>(buffer.data()), got);
+      bytes.resize(static_cast<size_t>(n));
+      bytes.resize(hexWindow_->ReadBytes(0, reinterpret_cast<uint8_t*>(bytes.data()), static_cast<uint32_t>(n)));
     }
   }
+  // A failed write leaves the file that was there whole.
+  if (!ReplaceFileAtomically(path, bytes)) ShowWriteError(path);
   return 0;
 }
 

@@ -82,6 +82,8 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int HideLogPanel();
   int ClearLog();
   int SaveLog();
+  // "WriteFileError" with the path, over the main window.
+  void ShowWriteError(const std::string& path);
   // Binary exchange with the hex window.
   int ExportBin();
   int ImportBin();

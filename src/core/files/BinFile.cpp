@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/model/CMemoryAccess.h"
+#include "core/text/AtomicFile.h"
 
 namespace korvane {
 
@@ -34,18 +35,13 @@ bool ImportBinFile(const std::string& path, CMemoryAccess& source) {
 }
 
 bool ExportBinFile(const std::string& path, CMemoryAccess& source) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
+  std::vector<uint8_t> buffer;
   int32_t first = 0, last = -1;
-  bool ok = true;
   if (source.GetRange(&first, &last) && last >= first) {
-    const uint32_t n = static_cast<uint32_t>(last - first + 1);
-    std::vector<uint8_t> buffer(n);
-    const uint32_t got = source.Read(0, 0, buffer.data(), n);
-    ok = std::fwrite(buffer.data(), 1, got, f) == got;
+    buffer.resize(static_cast<uint32_t>(last - first + 1));
+    buffer.resize(source.Read(0, 0, buffer.data(), static_cast<uint32_t>(buffer.size())));
   }
-  if (std::fclose(f) != 0) ok = false;
-  return ok;
+  return ReplaceFileAtomically(path, std::string_view(reinterpret_cast<const char*>(buffer.data()), buffer.size()));
 }
 
 }  // namespace korvane

@@ -11,8 +11,9 @@ class CMemoryAccess;
 // file cannot be opened or read.
 bool ImportBinFile(const std::string& path, CMemoryAccess& source);
 
-// Writes block 0's bytes to path, replacing the file; an empty or missing
-// block 0 writes an empty file. False when the file cannot be written.
+// Writes block 0's bytes to path, replacing the file atomically; an empty or
+// missing block 0 writes an empty file. False when the file cannot be
+// written, the old file then being as it was.
 bool ExportBinFile(const std::string& path, CMemoryAccess& source);
 
 }  // namespace korvane

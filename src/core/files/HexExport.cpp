@@ -1,12 +1,12 @@
 #include "core/files/HexExport.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "core/files/ImagePreparation.h"
 #include "core/files/PcChecksums.h"
 #include "core/model/ChipDescription.h"
 #include "core/model/CoreContext.h"
+#include "core/text/AtomicFile.h"
 #include "core/text/TextFormat.h"
 
 namespace korvane {
@@ -170,11 +170,8 @@ bool ExportHex(ChipDescription& desc, bool codeChosen, bool confChosen, const st
     ctx.ShowMessage(FormatText(ctx.LookupText("WriteFileError"), targetPath), MB_OK | MB_ICONERROR);
     return false;
   };
-  std::FILE* f = std::fopen(targetPath.c_str(), "w+b");
-  if (!f) return writeError();
-  const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  const bool closed = std::fclose(f) == 0;
-  if (!written || !closed) return writeError();
+  // A file that cannot be written whole stays as it was.
+  if (!ReplaceFileAtomically(targetPath, text)) return writeError();
   ctx.ShowMessage(ctx.LookupText("EXPORT_OK"), MB_OK | MB_ICONINFORMATION);
   return true;
 }

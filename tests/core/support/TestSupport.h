@@ -1,6 +1,11 @@
 #pragma once
 // Small doubles the core tests share: a message box that records what it was
 // asked to show, a tree control that keeps its nodes, and a temporary folder.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -70,6 +75,37 @@ class TempDir {
   std::filesystem::path path_;
   static inline int counter_ = 0;
 };
+
+// Writes past a few bytes fail while it lives, as on a full disk (the
+// process's file size limit; the signal it would raise is ignored).
+class ScopedWriteLimit {
+ public:
+  explicit ScopedWriteLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~ScopedWriteLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldSignal_);
+  }
+  ScopedWriteLimit(const ScopedWriteLimit&) = delete;
+  ScopedWriteLimit& operator=(const ScopedWriteLimit&) = delete;
+
+ private:
+  struct rlimit old_ {};
+  void (*oldSignal_)(int) = SIG_DFL;
+};
+
+// The names in a folder, sorted.
+inline std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
