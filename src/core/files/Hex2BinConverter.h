@@ -6,6 +6,8 @@
 // measured from where the data actually lands.
 #include <cstdint>
 
+#include "core/model/AreaLayout.h"
+
 namespace korvane {
 
 class C_Hex2BinConverter {
@@ -30,7 +32,7 @@ class C_Hex2BinConverter {
 };
 
 // Bytes in the image Convert fills; lines this long or longer stop a conversion.
-constexpr uint32_t kConvertImageSize = 0x500000;
+constexpr uint32_t kConvertImageSize = kImageSize;
 constexpr uint32_t kMaxHexLine = 4096;
 
 // Converts length characters of HEX text into image (kConvertImageSize bytes,
