@@ -40,4 +40,26 @@ constexpr uint32_t kMaxHexLine = 4096;
 // members; nothing is reported.
 void Convert(uint8_t* image, C_Hex2BinConverter& converter, const char* text, uint32_t length);
 
+// The same conversion over text that arrives in pieces (a file read a block
+// at a time), with the same result as Convert over the whole text: a line may
+// be split anywhere between two pieces.
+class HexTextReader {
+ public:
+  // Starts the conversion: the erase and gap bytes, the image set to 0xFF.
+  HexTextReader(uint8_t* image, C_Hex2BinConverter& converter);
+  ~HexTextReader();
+  HexTextReader(const HexTextReader&) = delete;
+  HexTextReader& operator=(const HexTextReader&) = delete;
+
+  // The next piece of text. False once the conversion has ended (a line of
+  // kMaxHexLine characters or more); later pieces are then ignored.
+  bool Feed(const char* text, uint32_t length);
+  // The end of the text: a last line without a line feed is read now.
+  void Finish();
+
+ private:
+  struct State;
+  State* state_;
+};
+
 }  // namespace korvane

@@ -23,8 +23,13 @@ struct DefaultPatch {
 // entries are skipped.
 std::vector<DefaultPatch> ParseDefaultValues(const std::string& text);
 
+// size zero bytes for an image. A large image has its pages mapped in one
+// step where the system offers it, so that first touching 5 MiB costs no
+// page fault for each of its 1280 pages.
+std::vector<uint8_t> MakeImageBytes(size_t size);
+
 struct AreaImage {
-  std::vector<uint8_t> bytes = std::vector<uint8_t>(kImageSize, 0);  // byte n holds chip address n
+  std::vector<uint8_t> bytes = MakeImageBytes(kImageSize);  // byte n holds chip address n
   uint32_t limit = kImageSize;
   uint32_t codeLength = 0;    // code length of the last code-file load, a multiple of 512
   uint32_t optionLength = 0;  // option bytes of the last code-file load
