@@ -30,6 +30,7 @@
 #include "dui/DuiSystem.h"
 #include "hexeditor/IHexEditor.h"
 #include "link/LinkTypes.h"
+#include "link/OperationKind.h"
 
 namespace korvane {
 
@@ -37,16 +38,12 @@ namespace {
 
 constexpr const char* kClassName = "CDuiHandlerMain";
 
+// Whether two reads into the hex window were of the same area.
 bool SameArea(int a, int b) {
-  auto area = [](int kind) {
-    switch (kind) {
-      case 8: case 9: return 1;    // code
-      case 12: case 13: return 2;  // conf
-      case 16: case 17: return 3;  // option
-      default: return 0;
-    }
-  };
-  return area(a) != 0 && area(a) == area(b);
+  const OperationInfo* first = OperationInfoOf(a);
+  const OperationInfo* second = OperationInfoOf(b);
+  return first && second && first->Serves(OpDirection::ReadArea) && second->Serves(OpDirection::ReadArea) &&
+         first->areas == second->areas;
 }
 
 }  // namespace
@@ -199,7 +196,7 @@ void CDuiHandlerMain::OnPortSettings() {
 }
 void CDuiHandlerMain::OnOperationResult(int kind, LPARAM record) {
   if (device_) device_->OperationResult(kind, record);
-  else if (kind != 23 && kind != 24) delete reinterpret_cast<ReadResult*>(record);  // posted reads are ours
+  else if (!OperationServes(kind, OpDirection::ReadInfo)) delete reinterpret_cast<ReadResult*>(record);  // posted reads are ours
 }
 
 // ---------------------------------------------------------------- closing and timer
@@ -599,8 +596,9 @@ void CDuiHandlerMain::SendDeviceInfo(int kind, const DeviceInfoRecord& record) {
 }
 
 void CDuiHandlerMain::ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values) {
-  if (!checksumList_ || (kind != 23 && kind != 24)) return;
-  const int column = kind == 23 ? CChecksumListCtrl::kTool : CChecksumListCtrl::kChip;
+  const OperationInfo* op = OperationInfoOf(kind);
+  if (!checksumList_ || !op || !op->Serves(OpDirection::ReadInfo)) return;
+  const int column = op->ToChip() ? CChecksumListCtrl::kChip : CChecksumListCtrl::kTool;
   checksumList_->ClearColumn(column);
   for (int r = 0; r < 3; ++r) checksumList_->SetCell(r, column, StrFormat("0x%08X", values[r]));
   for (int r = 3; r < 6; ++r) checksumList_->SetCell(r, column, StrFormat("%d Byte", static_cast<int>(values[r])));

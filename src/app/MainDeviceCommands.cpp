@@ -36,30 +36,7 @@ namespace korvane {
 
 namespace {
 
-// The hex-window kinds by area (conf, code, option) for read and write, tool then chip.
-constexpr int kReadKinds[2][3] = {{kOpReadToolConfFlash, kOpReadToolCodeFlash, kOpReadToolOptionFlash},
-                                  {kOpReadChipConfFlash, kOpReadChipCodeFlash, kOpReadChipOptionFlash}};
-constexpr int kWriteKinds[2][3] = {{kOpWriteToolConfFlash, kOpWriteToolCodeFlash, kOpWriteToolOptionFlash},
-                                   {kOpWriteChipConfFlash, kOpWriteChipCodeFlash, kOpWriteChipOptionFlash}};
-
-AreaKind AreaOfFlash(int flashArea) {
-  return flashArea == 0 ? AreaKind::Conf : flashArea == 1 ? AreaKind::Code : AreaKind::Option;
-}
-
-LinkArea LinkAreaOfFlash(int flashArea) {
-  return flashArea == 0 ? kLinkAreaConf : flashArea == 1 ? kLinkAreaCode : kLinkAreaOption;
-}
-
-bool IsAreaRead(int kind) {
-  switch (kind) {
-    case kOpReadToolCodeFlash: case kOpReadChipCodeFlash:
-    case kOpReadToolConfFlash: case kOpReadChipConfFlash:
-    case kOpReadToolOptionFlash: case kOpReadChipOptionFlash:
-      return true;
-    default:
-      return false;
-  }
-}
+TargetKind TargetOf(bool chip) { return chip ? TargetKind::Chip : TargetKind::Tool; }
 
 // Runs a selection dialog and releases its handler; the dialog's result.
 template <typename Dialog>
@@ -235,7 +212,7 @@ int MainDeviceCommands::DeviceCommand(const std::string& name) {
 
 int MainDeviceCommands::DeviceSums(bool chip) {
   if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
-  return Start(chip ? kOpReadChipInfo : kOpReadToolInfo);
+  return Start(FindOperation(OpDirection::ReadInfo, TargetOf(chip)));
 }
 
 int MainDeviceCommands::AskFlashArea() {
@@ -248,7 +225,8 @@ int MainDeviceCommands::ReadHex(bool chip) {
   if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
   if (AskFlashArea() != 1) return 0;
   if (IHexEditor* hex = main_.HexWindow()) hex->RefreshView();
-  return Start(kReadKinds[chip][ctx_.choices.flashArea]);
+  const AreaKind area = AreaOfFlashKind(ctx_.choices.flashArea);
+  return Start(FindOperation(OpDirection::ReadArea, TargetOf(chip), SelectorOf(area)));
 }
 
 uint32_t MainDeviceCommands::CopyHexWindow(int flashArea) {
@@ -257,7 +235,7 @@ uint32_t MainDeviceCommands::CopyHexWindow(int flashArea) {
   int32_t first = 0, last = -1;
   hex->GetRange(&first, &last);
   const AreaLayout& layout = ctx_.core.layout;
-  const AreaKind area = AreaOfFlash(flashArea);
+  const AreaKind area = AreaOfFlashKind(flashArea);
   const uint32_t start = std::min(layout.Start(area), kImageSize);
   const int64_t held = static_cast<int64_t>(last) - first + 1;
   // Only the area's own size goes out, and never past the image.
@@ -281,17 +259,17 @@ int MainDeviceCommands::WriteHex(bool chip) {
     return 0;
   }
   if (AskFlashArea() != 1) return 0;
-  const int area = ctx_.choices.flashArea;
-  ctx_.link.writeLength[LinkAreaOfFlash(area)] = CopyHexWindow(area);
+  const AreaKind area = AreaOfFlashKind(ctx_.choices.flashArea);
+  ctx_.link.writeLength[LinkAreaOf(area)] = CopyHexWindow(ctx_.choices.flashArea);
   hex->RefreshView();
-  return Start(kWriteKinds[chip][area]);
+  return Start(FindOperation(OpDirection::WriteArea, TargetOf(chip), WithOptionBytes(SelectorOf(area))));
 }
 
 int MainDeviceCommands::CompareHex() {
   if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
   if (AskFlashArea() != 1) return 0;
   const int area = ctx_.choices.flashArea;
-  ctx_.link.checkMask = 1u << area;  // conf 1, code 2, option 4
+  ctx_.link.checkMask = CheckBitOf(AreaOfFlashKind(area));
   if (main_.HexWindow()) CopyHexWindow(area);
   return Start(kOpCompareChecksums);
 }
@@ -299,7 +277,7 @@ int MainDeviceCommands::CompareHex() {
 // ---------------------------------------------------------------- results
 
 void MainDeviceCommands::OperationResult(int kind, LPARAM record) {
-  if (kind == kOpReadToolConfig || kind == kOpReadChipConfig) {
+  if (OperationServes(kind, OpDirection::ReadConfig)) {
     std::unique_ptr<ReadResult> area(reinterpret_cast<ReadResult*>(record));
     ChipDescription& desc = main_.Description();
     if (!area) return;
@@ -313,12 +291,12 @@ void MainDeviceCommands::OperationResult(int kind, LPARAM record) {
     main_.PollCodeFile();
     return;
   }
-  if (IsAreaRead(kind)) {
+  if (OperationServes(kind, OpDirection::ReadArea)) {
     std::unique_ptr<ReadResult> area(reinterpret_cast<ReadResult*>(record));
     if (area) main_.ShowHexRead(kind, area->data.data(), area->size, area->address);
     return;
   }
-  if (kind == kOpReadToolInfo || kind == kOpReadChipInfo) {
+  if (OperationServes(kind, OpDirection::ReadInfo)) {
     const auto* info = reinterpret_cast<const DeviceInfoRecord*>(record);
     if (!info) return;
     using R = DeviceInfoRecord;

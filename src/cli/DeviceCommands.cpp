@@ -210,7 +210,7 @@ int RunDeviceInfo(CliSession& s, const InfoArgs& a) {
   if (!a.project.empty() && !s.OpenProject(a.project)) return kExitFile;
   Device device(s);
   if (int status = device.Open(a.port)) return status;
-  const int kind = ParseTarget(a.target) == TargetKind::Chip ? kOpReadChipInfo : kOpReadToolInfo;
+  const int kind = FindOperation(OpDirection::ReadInfo, ParseTarget(a.target));
   if (device.Run(kind) != kLinkOk || device.view.infos.empty()) return kExitDevice;
   using R = DeviceInfoRecord;
   const R& r = device.view.infos.back();
@@ -233,21 +233,10 @@ AreaKind ParseArea(const std::string& text) {
   return text == "code" ? AreaKind::Code : text == "option" ? AreaKind::Option : AreaKind::Conf;
 }
 
-// The kinds of the hex-window commands, by target and area.
-int AreaKindOf(bool write, TargetKind target, AreaKind area) {
-  static const int kKinds[2][2][3] = {
-      // conf, code, option
-      {{kOpReadToolConfFlash, kOpReadToolCodeFlash, kOpReadToolOptionFlash},
-       {kOpReadChipConfFlash, kOpReadChipCodeFlash, kOpReadChipOptionFlash}},
-      {{kOpWriteToolConfFlash, kOpWriteToolCodeFlash, kOpWriteToolOptionFlash},
-       {kOpWriteChipConfFlash, kOpWriteChipCodeFlash, kOpWriteChipOptionFlash}},
-  };
-  const int a = area == AreaKind::Conf ? 0 : area == AreaKind::Code ? 1 : 2;
-  return kKinds[write][target == TargetKind::Chip][a];
-}
-
-LinkArea LinkAreaOf(AreaKind area) {
-  return area == AreaKind::Code ? kLinkAreaCode : area == AreaKind::Conf ? kLinkAreaConf : kLinkAreaOption;
+// The kind of an area read or write: code is written with its option bytes.
+int AreaOperation(bool write, TargetKind target, AreaKind area) {
+  return write ? FindOperation(OpDirection::WriteArea, target, WithOptionBytes(SelectorOf(area)))
+               : FindOperation(OpDirection::ReadArea, target, SelectorOf(area));
 }
 
 int RunReadArea(CliSession& s, const AreaArgs& a) {
@@ -255,8 +244,8 @@ int RunReadArea(CliSession& s, const AreaArgs& a) {
   Device device(s);
   if (int status = device.Open(a.port)) return status;
   const AreaKind area = ParseArea(a.area);
-  device.link.selection = area == AreaKind::Conf ? 0 : area == AreaKind::Code ? 1 : 2;
-  if (device.Run(AreaKindOf(false, ParseTarget(a.target), area)) != kLinkOk || device.view.reads.empty())
+  device.link.selection = FlashKindOf(area);
+  if (device.Run(AreaOperation(false, ParseTarget(a.target), area)) != kLinkOk || device.view.reads.empty())
     return kExitDevice;
   const ReadResult& data = *device.view.reads.back();
   std::ofstream out(a.file, std::ios::binary | std::ios::trunc);
@@ -294,8 +283,8 @@ int RunWriteArea(CliSession& s, const AreaArgs& a) {
   device.link.transferCopy.assign(kImageSize, 0xFF);
   std::copy(bytes.begin(), bytes.begin() + n, device.link.transferCopy.begin() + start);
   device.link.writeLength[LinkAreaOf(area)] = n;
-  device.link.selection = area == AreaKind::Conf ? 0 : area == AreaKind::Code ? 1 : 2;
-  return device.Status(device.Run(AreaKindOf(true, ParseTarget(a.target), area)));
+  device.link.selection = FlashKindOf(area);
+  return device.Status(device.Run(AreaOperation(true, ParseTarget(a.target), area)));
 }
 
 // ---- burn-config ------------------------------------------------------------
@@ -317,14 +306,14 @@ int RunBurnConfig(CliSession& s, const BurnArgs& a) {
   }
   auto print = [](const BurnConfigRecord& r) {
     const uint8_t mask = r.Mask();
-    std::cout << StrFormat("mask 0x%02X\n", mask) << "code " << ((mask & 5) == 5 ? "on" : "off") << '\n'
-              << "conf " << ((mask & 2) ? "on" : "off") << '\n';
+    std::cout << StrFormat("mask 0x%02X\n", mask) << "code " << (BurnsCode(mask) ? "on" : "off") << '\n'
+              << "conf " << (BurnsConf(mask) ? "on" : "off") << '\n';
   };
   if (!a.code && !a.conf) {
     print(record);
     return kExitOk;
   }
-  record.bytes[0] = static_cast<uint8_t>((a.code ? kSelectCode | kSelectOption : 0) | (a.conf ? kSelectConf : 0));
+  record.bytes[0] = BurnMask(a.code, a.conf);
   device.link.burnConfig = record;
   const int result = device.Run(kOpWriteBurnConfig);
   if (result == kLinkOk) print(record);

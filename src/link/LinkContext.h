@@ -14,12 +14,10 @@
 #include "link/CSerial.h"
 #include "link/FrameLink.h"
 #include "link/ILinkView.h"
+#include "link/LinkArea.h"
 #include "link/LinkTypes.h"
 
 namespace korvane {
-
-// Index of an area in readSize and writeLength.
-enum LinkArea { kLinkAreaCode = 0, kLinkAreaConf = 1, kLinkAreaOption = 2 };
 
 struct LinkContext {
   explicit LinkContext(CoreContext& coreContext) : core(coreContext) {}

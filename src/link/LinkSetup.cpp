@@ -24,7 +24,7 @@ int SetupRead(LinkContext& link, bool descriptionLoaded, const std::function<std
   const std::optional<TargetKind> target = ask ? ask() : std::nullopt;
   if (!target) return 0;
   link.selection = SelectionOf(*target);
-  return *target == TargetKind::Chip ? kOpReadChipConfig : kOpReadToolConfig;
+  return FindOperation(OpDirection::ReadConfig, *target, kSelectConf);
 }
 
 int SetupDownload(LinkContext& link, ChipDescription& desc,
@@ -33,16 +33,9 @@ int SetupDownload(LinkContext& link, ChipDescription& desc,
   const std::optional<DownloadChoice> choice = ask ? ask(GetCodeFilePath(desc)) : std::nullopt;
   if (!choice || (!choice->conf && !choice->code)) return 0;
   link.selection = SelectionOf(choice->target);
-  const bool chip = choice->target == TargetKind::Chip;
-  int kind;
-  if (choice->conf && choice->code)
-    kind = chip ? kOpWriteChipCode : kOpWriteToolCode;
-  else if (choice->conf)
-    kind = chip ? kOpWriteChipConfig : kOpWriteToolConfig;
-  else
-    kind = chip ? kOpWriteChipCodeFlash : kOpWriteToolCodeFlash;
-  const bool skipCode = kind == kOpWriteToolConfig || kind == kOpWriteChipConfig;
-  if (!PrepareImage(desc, skipCode, choice->codePath, true)) return 0;
+  const AreaSet areas = ChosenAreas(choice->conf, choice->code);
+  const int kind = FindOperation(OpDirection::Download, choice->target, areas);
+  if (!PrepareImage(desc, !Contains(areas, AreaKind::Code), choice->codePath, true)) return 0;
   CopyImage(link);
   const CoreContext& core = link.core;
   link.writeLength[kLinkAreaConf] = core.layout.confSize;
@@ -56,8 +49,9 @@ int SetupChecksum(LinkContext& link, ChipDescription& desc,
   if (!PortReady(link, true, true, desc.HasTree())) return 0;
   const std::optional<ChecksumChoice> choice = ask ? ask(GetCodeFilePath(desc)) : std::nullopt;
   if (!choice || (!choice->conf && !choice->code)) return 0;
-  link.checkMask = choice->conf && choice->code ? 7 : choice->conf ? 1 : 6;
-  if (!PrepareImage(desc, link.checkMask == 1, choice->codePath, true)) return 0;
+  const AreaSet areas = ChosenAreas(choice->conf, choice->code);
+  link.checkMask = CheckMaskOf(areas);
+  if (!PrepareImage(desc, !Contains(areas, AreaKind::Code), choice->codePath, true)) return 0;
   CopyImage(link);
   return kOpCompareChecksums;
 }
