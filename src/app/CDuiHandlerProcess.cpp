@@ -12,13 +12,15 @@
 
 namespace korvane {
 
-CDuiHandlerProcess::CDuiHandlerProcess(DuiSystem& system, LinkContext& link) : system_(system), link_(link) {}
+CDuiHandlerProcess::CDuiHandlerProcess(DuiSystem& system, LinkContext& link, OperationRequest request)
+    : system_(system), link_(link), request_(std::move(request)) {}
 
 void CDuiHandlerProcess::OnInit() {
-  if (StartWorker(link_)) return;
+  const int kind = request_.kind;
+  if (StartWorker(link_, std::move(request_))) return;
   // An earlier worker still holds the link: nothing runs, so nothing would
   // ever ask this dialog to close.
-  ReportResult(link_, kLinkCancelled, link_.kind.load());
+  ReportResult(link_, kLinkCancelled, kind);
   if (CDuiDialog* dialog = AttachedDialog()) dialog->PostMessage(UM_END_DIALOG, 2, 0);
 }
 
@@ -46,7 +48,7 @@ int CDuiHandlerProcess::OnDuiMessage(int uID, const std::string& name, int msg, 
   return 0;
 }
 
-bool StartOperation(AppContext& context, AppLinkView& view, int kind) {
+bool StartOperation(AppContext& context, AppLinkView& view, OperationRequest request) {
   LinkContext& link = context.link;
   DuiSystem& dui = *context.dui;
   if (!link.PortOpen()) {
@@ -62,13 +64,13 @@ bool StartOperation(AppContext& context, AppLinkView& view, int kind) {
   link.cancel.store(0);
   link.result.store(0);
   link.message.clear();
-  link.kind.store(kind);
+  const int kind = request.kind;
 
   CDuiDialog* parent = context.main ? context.main->MainDialog() : nullptr;
   CDuiDialog* dialog = dui.CreateDialogFromTemplate("dlg_process", parent, "dlg_process");
   if (!dialog) return false;
   dialog->setWindowTitle(QString::fromStdString(OperationName(link, kind)));
-  auto* handler = new CDuiHandlerProcess(dui, link);
+  auto* handler = new CDuiHandlerProcess(dui, link, std::move(request));
   view.SetProgressDialog(dialog);
   dui.AttachHandler(dialog, handler, "", true);  // starts the worker
   dialog->RunModal();

@@ -59,7 +59,7 @@ MainDeviceCommands::~MainDeviceCommands() {
   view_.Detach(ctx_.link);
 }
 
-bool MainDeviceCommands::Start(int kind) { return StartOperation(ctx_, view_, kind); }
+bool MainDeviceCommands::Start(OperationRequest request) { return StartOperation(ctx_, view_, std::move(request)); }
 
 // ---------------------------------------------------------------- port and devices
 
@@ -100,17 +100,17 @@ void MainDeviceCommands::PortSettings() {
 
 int MainDeviceCommands::Read() {
   DuiSystem& dui = *ctx_.dui;
-  const int kind = SetupRead(ctx_.link, main_.Description().HasTree(), [&]() -> std::optional<TargetKind> {
+  auto request = SetupRead(ctx_.link, main_.Description().HasTree(), [&]() -> std::optional<TargetKind> {
     const int result = RunAndRelease(dui, new CSelectOperatorTypeDlg(ctx_));
     if (result != 1) return std::nullopt;
     return ctx_.choices.operationTarget == 1 ? TargetKind::Chip : TargetKind::Tool;
   });
-  return kind ? Start(kind) : 0;
+  return request ? Start(std::move(*request)) : 0;
 }
 
 int MainDeviceCommands::Config() {
   DuiSystem& dui = *ctx_.dui;
-  const int kind =
+  auto request =
       SetupDownload(ctx_.link, main_.Description(), [&](const std::string& codePath) -> std::optional<DownloadChoice> {
         auto* dialog = new CSelectDownloadTypeDlg(ctx_);
         dialog->codePath = codePath;
@@ -124,12 +124,12 @@ int MainDeviceCommands::Config() {
         choice.code = c.downloadCode != 0;
         return choice;
       });
-  return kind ? Start(kind) : 0;
+  return request ? Start(std::move(*request)) : 0;
 }
 
 int MainDeviceCommands::Checksum() {
   DuiSystem& dui = *ctx_.dui;
-  const int kind =
+  auto request =
       SetupChecksum(ctx_.link, main_.Description(), [&](const std::string& codePath) -> std::optional<ChecksumChoice> {
         auto* dialog = new CSelectChecksumTypeDlg(ctx_);
         dialog->SetCodePath(codePath);
@@ -141,7 +141,7 @@ int MainDeviceCommands::Checksum() {
         choice.code = ctx_.choices.checksumCode != 0;
         return choice;
       });
-  return kind ? Start(kind) : 0;
+  return request ? Start(std::move(*request)) : 0;
 }
 
 // ---------------------------------------------------------------- burn options
@@ -167,8 +167,7 @@ int MainDeviceCommands::BurnOption() {
                                                    [&](CBurnOptionDlg& d) { areas = d.Areas(); });
   if (result != 1) return 0;
   record.bytes[0] = static_cast<uint8_t>(areas);
-  link.burnConfig = record;
-  return Start(kOpWriteBurnConfig);
+  return Start(BurnConfigRequest(record));
 }
 
 // ---------------------------------------------------------------- HEX export
@@ -212,39 +211,25 @@ int MainDeviceCommands::DeviceCommand(const std::string& name) {
 
 int MainDeviceCommands::DeviceSums(bool chip) {
   if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
-  return Start(FindOperation(OpDirection::ReadInfo, TargetOf(chip)));
+  return Start(DeviceInfoRequest(TargetOf(chip)));
 }
 
-int MainDeviceCommands::AskFlashArea() {
-  const int result = RunAndRelease(*ctx_.dui, new CSelectFlashTypeDlg(ctx_));
-  if (result == 1) ctx_.link.selection = static_cast<uint32_t>(ctx_.choices.flashArea);
-  return result;
-}
+int MainDeviceCommands::AskFlashArea() { return RunAndRelease(*ctx_.dui, new CSelectFlashTypeDlg(ctx_)); }
 
 int MainDeviceCommands::ReadHex(bool chip) {
   if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
   if (AskFlashArea() != 1) return 0;
   if (IHexEditor* hex = main_.HexWindow()) hex->RefreshView();
-  const AreaKind area = AreaOfFlashKind(ctx_.choices.flashArea);
-  return Start(FindOperation(OpDirection::ReadArea, TargetOf(chip), SelectorOf(area)));
+  return Start(AreaReadRequest(TargetOf(chip), AreaOfFlashKind(ctx_.choices.flashArea)));
 }
 
-uint32_t MainDeviceCommands::CopyHexWindow(int flashArea) {
+void MainDeviceCommands::PlaceHexWindow(OperationRequest& request, AreaKind area) {
   IHexEditor* hex = main_.HexWindow();
-  if (!hex) return 0;
   int32_t first = 0, last = -1;
-  hex->GetRange(&first, &last);
-  const AreaLayout& layout = ctx_.core.layout;
-  const AreaKind area = AreaOfFlashKind(flashArea);
-  const uint32_t start = std::min(layout.Start(area), kImageSize);
-  const int64_t held = static_cast<int64_t>(last) - first + 1;
-  // Only the area's own size goes out, and never past the image.
-  const uint32_t n = static_cast<uint32_t>(
-      std::clamp<int64_t>(held, 0, std::min<int64_t>(layout.Size(area), kImageSize - start)));
-  LinkContext& link = ctx_.link;
-  link.transferCopy.assign(kImageSize, 0xFF);
-  if (n) hex->ReadBytes(0, link.transferCopy.data() + start, n);
-  return n;
+  if (hex) hex->GetRange(&first, &last);
+  const int64_t held = hex ? static_cast<int64_t>(last) - first + 1 : 0;
+  PlaceAreaBytes(request, ctx_.core.layout, area, held,
+                 [hex](uint8_t* destination, uint32_t count) { return hex->ReadBytes(0, destination, count); });
 }
 
 int MainDeviceCommands::WriteHex(bool chip) {
@@ -260,18 +245,19 @@ int MainDeviceCommands::WriteHex(bool chip) {
   }
   if (AskFlashArea() != 1) return 0;
   const AreaKind area = AreaOfFlashKind(ctx_.choices.flashArea);
-  ctx_.link.writeLength[LinkAreaOf(area)] = CopyHexWindow(ctx_.choices.flashArea);
+  OperationRequest request = AreaWriteRequest(TargetOf(chip), area);
+  PlaceHexWindow(request, area);
   hex->RefreshView();
-  return Start(FindOperation(OpDirection::WriteArea, TargetOf(chip), WithOptionBytes(SelectorOf(area))));
+  return Start(std::move(request));
 }
 
 int MainDeviceCommands::CompareHex() {
   if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
   if (AskFlashArea() != 1) return 0;
-  const int area = ctx_.choices.flashArea;
-  ctx_.link.checkMask = CheckBitOf(AreaOfFlashKind(area));
-  if (main_.HexWindow()) CopyHexWindow(area);
-  return Start(kOpCompareChecksums);
+  const AreaKind area = AreaOfFlashKind(ctx_.choices.flashArea);
+  OperationRequest request = AreaCompareRequest(area);
+  PlaceHexWindow(request, area);
+  return Start(std::move(request));
 }
 
 // ---------------------------------------------------------------- results

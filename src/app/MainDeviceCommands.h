@@ -10,6 +10,7 @@
 #include "app/AppLinkView.h"
 #include "dui/DuiTypes.h"
 #include "link/DeviceWatcher.h"
+#include "link/OperationRequest.h"
 
 class QTimer;
 
@@ -48,16 +49,16 @@ class MainDeviceCommands {
   AppLinkView& View() { return view_; }
 
  private:
-  bool Start(int kind);
+  bool Start(OperationRequest request);
   int DeviceSums(bool chip);
   int ReadHex(bool chip);
   int WriteHex(bool chip);
   int CompareHex();
   // Runs the area dialog; its result (1 confirmed).
   int AskFlashArea();
-  // Copies the hex window's bytes, at most the area's size, into a fresh
-  // transfer copy at the area's start; the number of bytes copied.
-  uint32_t CopyHexWindow(int flashArea);
+  // The hex window's bytes, at most the area's size, at the area's start of
+  // the request's image.
+  void PlaceHexWindow(OperationRequest& request, AreaKind area);
 
   AppContext& ctx_;
   CDuiHandlerMain& main_;

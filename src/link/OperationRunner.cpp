@@ -22,9 +22,9 @@ bool Ok(const LinkContext& link) { return link.result.load() == kLinkOk; }
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-// The part of the transfer copy an area of length bytes at start may use.
+// The part of the request's image an area of length bytes at start may use.
 uint32_t CopyLength(const LinkContext& link, uint32_t start, uint32_t length) {
-  const uint32_t size = link.TransferCopySize();
+  const uint32_t size = link.request.ImageSize();
   if (start >= size) return 0;
   return std::min(length, size - start);
 }
@@ -70,11 +70,11 @@ constexpr WriteShare WriteShareOf(AreaSet areas, AreaKind area) {
 void WriteStep(LinkContext& link, int kind, AreaKind area, const WriteShare& share, OperationRecord& record) {
   const AreaFacts& x = FactsOf(area);
   const uint32_t start = link.core.layout.Start(area);
-  const uint32_t length = CopyLength(link, start, link.writeLength[x.index]);
-  const uint8_t* source = length ? link.transferCopy.data() + start : nullptr;
+  const uint32_t length = CopyLength(link, start, link.request.writeLength[x.index]);
+  const uint8_t* source = length ? link.request.image.data() + start : nullptr;
   record.info.field[x.lengthField] = length;
   record.info.field[x.checksumField] = ChecksumCrc32(source, length);
-  const uint32_t available = source ? link.TransferCopySize() - start : 0;
+  const uint32_t available = source ? link.request.ImageSize() - start : 0;
   const int result = WriteArea(link, x.selector, start, IsChipOperation(kind), length, share.base, share.scale,
                                source, available);
   ReportResult(link, result, kind);
@@ -121,7 +121,7 @@ constexpr CompareKeys kCompareKeys[] = {
      "OPTION_CHECKSUM_FAIL"},
 };
 
-// The PC's checksum of the area in the transfer copy against the one the
+// The PC's checksum of the area in the request's image against the one the
 // programmer reports. A mismatch is logged and remembered in
 // compareMismatch; only a failed read sets the result.
 void CompareStep(LinkContext& link, int kind, const CompareKeys& keys) {
@@ -129,7 +129,7 @@ void CompareStep(LinkContext& link, int kind, const CompareKeys& keys) {
   const uint32_t start = link.core.layout.Start(keys.area);
   const uint32_t size = link.readSize[x.index];
   const uint32_t length = CopyLength(link, start, size);
-  const uint32_t pc = ChecksumCrc32(length ? link.transferCopy.data() + start : nullptr, length);
+  const uint32_t pc = ChecksumCrc32(length ? link.request.image.data() + start : nullptr, length);
   uint32_t device = 0;
   const int result = ReadChecksum(link, x.selector, start, size, device);
   ReportResult(link, result, kind);
@@ -153,7 +153,7 @@ void RunCompare(LinkContext& link, int kind) {
   for (const AreaFacts& x : kAreaFacts) link.readSize[x.index] = record.info.field[x.lengthField];
   if (Ok(link)) {
     for (const CompareKeys& keys : kCompareKeys) {
-      if (!(link.checkMask & CheckBitOf(keys.area))) continue;
+      if (!(link.request.checkMask & CheckBitOf(keys.area))) continue;
       CompareStep(link, kind, keys);
       if (keys.area == AreaKind::Conf && Ok(link)) RaiseProgress(link, kProgressHalfCompared);
     }
@@ -214,7 +214,8 @@ void CloseOperation(LinkContext& link, int kind, OperationRecord& record) {
   RaiseProgress(link, kProgressDone);
 }
 
-void RunOperation(LinkContext& link, int kind) {
+void RunOperation(LinkContext& link) {
+  const int kind = link.request.kind;
   link.compareMismatch = 0;
   if (link.view && link.view->ProgressValue() <= 0) link.view->SetProgress(0);
   ReportLog(link, OperationName(link, kind), kColourInfo);
@@ -236,7 +237,7 @@ void RunOperation(LinkContext& link, int kind) {
       Sleep(link.epiloguePauseMs);
       return;
     }
-    ReportResult(link, WriteBurnConfig(link, link.burnConfig), kind);
+    ReportResult(link, WriteBurnConfig(link, link.request.burnConfig), kind);
   } else if (op->Serves(OpDirection::ReadInfo)) {
     if (!Ok(link)) {
       Sleep(link.epiloguePauseMs);
@@ -253,18 +254,19 @@ void RunOperation(LinkContext& link, int kind) {
   Sleep(link.epiloguePauseMs);
 }
 
-bool StartWorker(LinkContext& link) {
+bool StartWorker(LinkContext& link, OperationRequest request) {
   if (link.worker.joinable()) {
     if (link.WorkerRunning()) return false;
     link.worker.join();
   }
+  link.request = std::move(request);
   link.userCancel.store(0);
   link.cancel.store(0);
   link.result.store(0);
   link.message.clear();
   link.ResetWorkerDone();
   link.worker = std::thread([&link] {
-    RunOperation(link, link.kind.load());
+    RunOperation(link);
     if (link.view) link.view->OperationEnded();
     link.MarkWorkerDone();
   });
@@ -296,14 +298,13 @@ bool WaitWorker(LinkContext& link, const std::function<void()>& pump) {
   return ended;
 }
 
-int RunOperationBlocking(LinkContext& link, int kind) {
+int RunOperationBlocking(LinkContext& link, OperationRequest request) {
   if (!link.PortOpen()) {
     PortReady(link, false, true, true);
     return kLinkPortNotOpen;
   }
   if (!StopWorker(link)) return kLinkCancelled;
-  link.kind.store(kind);
-  if (!StartWorker(link)) return kLinkCancelled;
+  if (!StartWorker(link, std::move(request))) return kLinkCancelled;
   while (!link.WaitWorkerFor(100)) {
   }
   link.worker.join();

@@ -120,7 +120,7 @@ TEST_F(DeviceOperationsTest, AVerifyWithOneChangedAreaLogsAFailureAndASuccessAnd
       return ClickOk(d);
     };
     EXPECT_NE(Click(main, "checksum"), 0);
-    EXPECT_EQ(context->link.checkMask, 7u);
+    EXPECT_EQ(context->link.request.checkMask, 7u);
     EXPECT_EQ(LineColour(main, Text("CONF_CHECKSUM_FAIL")), kRed);
     EXPECT_EQ(LineColour(main, Text("CODE_CHECKSUM_SUCCESS")), kDarkBlue);
     EXPECT_EQ(LineColour(main, Text("OPTION_CHECKSUM_SUCCESS")), kDarkBlue);
@@ -184,6 +184,7 @@ TEST_F(DeviceOperationsTest, EachAreaReadIntoTheHexWindowAndBackAgain) {
   RunWithSim([&](CDuiHandlerMain& main, CDuiDialog& d) {
     ASSERT_TRUE(LoadChip(main));
     Download(main);
+    const std::vector<uint8_t> sent = context->link.request.image;  // what the download sent
     const CoreContext& core = context->core;
     const struct {
       const char* radio;
@@ -199,7 +200,7 @@ TEST_F(DeviceOperationsTest, EachAreaReadIntoTheHexWindowAndBackAgain) {
       testing::Pump();
       const std::vector<uint8_t> bytes = HexWindowBytes(main);
       ASSERT_EQ(bytes.size(), a.size);
-      EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), context->link.transferCopy.begin() + a.start));
+      EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), sent.begin() + a.start));
       EXPECT_EQ(main.LastHexReadKind(), a.kind);
     }
     EXPECT_EQ(d.FindControl("tabctrl.main")->GetTabPage(), 0);
@@ -218,7 +219,7 @@ TEST_F(DeviceOperationsTest, AnImportedFileLargerThanTheAreaSendsOnlyTheAreasSiz
     nextFile.clear();
     play["dlg_select_flash_type"] = Choose({"ConfArea"});
     EXPECT_NE(Click(main, "btn-write-tool"), 0);
-    EXPECT_EQ(context->link.writeLength[kLinkAreaConf], 512u);
+    EXPECT_EQ(context->link.request.writeLength[kLinkAreaConf], 512u);
     EXPECT_EQ(LogLines(main).back(), ResultLine("COMMAND_WRITE_TOOL_CONF_FLASH_REQ", 0));
     EXPECT_NE(Click(main, "btn-tool-checksum"), 0);
     CChecksumListCtrl* list = main.ChecksumList();
@@ -228,7 +229,7 @@ TEST_F(DeviceOperationsTest, AnImportedFileLargerThanTheAreaSendsOnlyTheAreasSiz
     // The same bytes compare equal on the conf area alone.
     play["dlg_select_flash_type"] = Choose({"ConfArea"});
     EXPECT_NE(Click(main, "btn-check-sum"), 0);
-    EXPECT_EQ(context->link.checkMask, 1u);
+    EXPECT_EQ(context->link.request.checkMask, 1u);
     EXPECT_EQ(LineColour(main, Text("CONF_CHECKSUM_SUCCESS")), kDarkBlue);
     EXPECT_FALSE(HasLine(main, Text("CODE_CHECKSUM_SUCCESS")));
   });
@@ -246,8 +247,8 @@ TEST_F(DeviceOperationsTest, TheBurnOptionsGoToTheToolAndComeBack) {
       return ClickOk(d);
     };
     EXPECT_NE(Click(main, "burnoption"), 0);  // no description needed
-    EXPECT_EQ(context->link.burnConfig.bytes[0], 5);
-    EXPECT_EQ(context->link.burnConfig.bytes[1], 0x5A) << "the programmer's own bytes travel unchanged";
+    EXPECT_EQ(context->link.request.burnConfig.bytes[0], 5);
+    EXPECT_EQ(context->link.request.burnConfig.bytes[1], 0x5A) << "the programmer's own bytes travel unchanged";
     play["dlg_burn_option"] = [&](CDuiDialog& d) {
       record(d);
       return Cancel(d);

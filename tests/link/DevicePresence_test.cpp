@@ -80,8 +80,7 @@ TEST_F(DevicePresenceTest, UnplugAndPlugBack) {
 TEST_F(DevicePresenceTest, ARemovalNeverClosesThePortUnderTheWorker) {
   pty->HangUp();
   link.epiloguePauseMs = 400;  // the worker is still running when the removal comes
-  link.kind = kOpReadToolInfo;
-  ASSERT_TRUE(StartWorker(link));
+  ASSERT_TRUE(StartWorker(link, DeviceInfoRequest(TargetKind::Tool)));
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   ASSERT_TRUE(link.WorkerRunning());
   OnDeviceChange(link, kDeviceRemoveComplete);

@@ -136,10 +136,17 @@ struct LinkFixture : ::testing::Test {
     return out;
   }
 
-  // A transfer copy with a recognisable pattern in every area.
+  // An image with a recognisable pattern in every area, in the link's request.
   void FillTransferCopy() {
-    link.transferCopy.assign(kImageSize, 0xFF);
-    for (uint32_t i = 0; i < 0x20000; ++i) link.transferCopy[i] = uint8_t(i * 7 + (i >> 8));
+    link.request.image.assign(kImageSize, 0xFF);
+    for (uint32_t i = 0; i < 0x20000; ++i) link.request.image[i] = uint8_t(i * 7 + (i >> 8));
+  }
+
+  // The link's request (image, lengths, masks) for another kind.
+  OperationRequest Request(int kind) const {
+    OperationRequest request = link.request;
+    request.kind = kind;
+    return request;
   }
 };
 
