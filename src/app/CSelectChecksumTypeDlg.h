@@ -17,7 +17,6 @@ class CSelectChecksumTypeDlg : public CSelectDialog {
 
  protected:
   bool Confirm() override;
-  void OnFileButton(const std::string& name) override;
 };
 
 }  // namespace korvane

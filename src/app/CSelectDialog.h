@@ -28,7 +28,8 @@ class CSelectDialog : public CDuiDialogHandler {
   // Reads the controls into the choices and runs the checks; false after a
   // check failed (its message has been shown).
   virtual bool Confirm() = 0;
-  virtual void OnFileButton(const std::string& name) { (void)name; }
+  // "CodeSelBtn" fills "CodePathEdit"; dialogs with more file buttons add theirs.
+  virtual void OnFileButton(const std::string& name);
 
   // A missing control reads as unchecked or empty and is not written.
   bool IsChecked(const std::string& name) const;
@@ -42,6 +43,14 @@ class CSelectDialog : public CDuiDialogHandler {
   bool FailKey(const std::string& key);
   // "path:" and the text of "FILE_NOT_EXIST".
   bool FailFileNotFound(const std::string& path);
+  // The checks of a choice of areas and code file (CheckAreaChoice), the
+  // first failure shown.
+  bool ConfirmAreas(bool conf, bool code, const std::string& codePath);
+  // The area boxes and the code file of the download and comparison
+  // dialogs: "ConfArea" is ticked when conf is set (a template's own tick
+  // stays otherwise), "CodeArea" follows code; read back, then checked.
+  void ShowAreaChoice(int conf, int code, const std::string& codePath);
+  bool ReadAreaChoice(int& conf, int& code, std::string& codePath);
   // A Hex file chosen in an open (or save) dialog goes into the edit control.
   void ChooseHexFile(bool save, const std::string& editName);
 
@@ -53,8 +62,5 @@ class CSelectDialog : public CDuiDialogHandler {
   bool withParent_;
   int confirmed_ = 0;
 };
-
-// True when a file (not a folder) is at path.
-bool CodeFileExists(const std::string& path);
 
 }  // namespace korvane

@@ -132,10 +132,7 @@ struct DownloadArgs {
 };
 
 int RunDownload(CliSession& s, const DownloadArgs& a) {
-  if (a.noCode && a.noConf) {
-    s.Error("nothing to download: --no-code and --no-conf leave no area");
-    return kExitUsage;
-  }
+  if (!s.ChoosesAnArea("download", !a.noConf, !a.noCode)) return kExitUsage;
   if (!s.OpenProject(a.project)) return kExitFile;
   Device device(s);
   if (int status = device.Open(a.port)) return status;
@@ -181,10 +178,7 @@ struct VerifyArgs {
 };
 
 int RunVerify(CliSession& s, const VerifyArgs& a) {
-  if (a.noCode && a.noConf) {
-    s.Error("nothing to verify: --no-code and --no-conf leave no area");
-    return kExitUsage;
-  }
+  if (!s.ChoosesAnArea("verify", !a.noConf, !a.noCode)) return kExitUsage;
   if (!s.OpenProject(a.project)) return kExitFile;
   Device device(s);
   if (int status = device.Open(a.port)) return status;

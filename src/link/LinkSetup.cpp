@@ -1,5 +1,6 @@
 #include "link/LinkSetup.h"
 
+#include "core/files/AreaChoice.h"
 #include "core/files/CodeFile.h"
 #include "core/model/ChipDescription.h"
 #include "link/OperationRunner.h"
@@ -19,7 +20,8 @@ std::optional<OperationRequest> SetupDownload(
     const std::function<std::optional<DownloadChoice>(const std::string&)>& ask) {
   if (!PortReady(link, true, true, desc.HasTree())) return std::nullopt;
   const std::optional<DownloadChoice> choice = ask ? ask(GetCodeFilePath(desc)) : std::nullopt;
-  if (!choice || (!choice->conf && !choice->code)) return std::nullopt;
+  // The code file is checked when the image is prepared, which shows why it failed.
+  if (!choice || CheckAreaChoice(choice->conf, choice->code, nullptr) != AreaChoiceProblem::None) return std::nullopt;
   OperationRequest request = DownloadRequest(*choice);
   if (!PrepareRequestImage(request, desc)) return std::nullopt;
   return request;
@@ -30,7 +32,7 @@ std::optional<OperationRequest> SetupChecksum(
     const std::function<std::optional<ChecksumChoice>(const std::string&)>& ask) {
   if (!PortReady(link, true, true, desc.HasTree())) return std::nullopt;
   const std::optional<ChecksumChoice> choice = ask ? ask(GetCodeFilePath(desc)) : std::nullopt;
-  if (!choice || (!choice->conf && !choice->code)) return std::nullopt;
+  if (!choice || CheckAreaChoice(choice->conf, choice->code, nullptr) != AreaChoiceProblem::None) return std::nullopt;
   OperationRequest request = ChecksumRequest(*choice);
   if (!PrepareRequestImage(request, desc)) return std::nullopt;
   return request;
