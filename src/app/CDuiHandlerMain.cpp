@@ -1,8 +1,6 @@
 #include "app/CDuiHandlerMain.h"
 
 #include <algorithm>
-#include <cstring>
-#include <fstream>
 
 #include <QActionGroup>
 #include <QApplication>
@@ -20,8 +18,8 @@
 #include "app/CKorvaneApp.h"
 #include "app/CRichEditExt.h"
 #include "app/HexEditorLoader.h"
+#include "app/HexWindowCommands.h"
 #include "app/MainDeviceCommands.h"
-#include "core/files/BinFile.h"
 #include "core/files/ImagePreparation.h"
 #include "core/model/ProjectFile.h"
 #include "core/text/TextFormat.h"
@@ -38,29 +36,27 @@ namespace {
 
 constexpr const char* kClassName = "CDuiHandlerMain";
 
-// Whether two reads into the hex window were of the same area.
-bool SameArea(int a, int b) {
-  const OperationInfo* first = OperationInfoOf(a);
-  const OperationInfo* second = OperationInfoOf(b);
-  return first && second && first->Serves(OpDirection::ReadArea) && second->Serves(OpDirection::ReadArea) &&
-         first->areas == second->areas;
+// The target a device button names ("btn-chip-checksum", "btn-read-tool", ...).
+TargetKind ButtonTarget(const std::string& name) {
+  return name.find("-chip") != std::string::npos ? TargetKind::Chip : TargetKind::Tool;
 }
 
 }  // namespace
 
 CDuiHandlerMain::CDuiHandlerMain(AppContext& context)
-    : ctx_(context), description_(context.core), readBackImage_(0x10000, 0) {
+    : ctx_(context), session_(context.session), hex_(std::make_unique<HexWindowCommands>(context, *this)) {
   ctx_.main = this;
 }
 
 CDuiHandlerMain::~CDuiHandlerMain() {
+  // The views go with the window; the project stays with the session until
+  // the pass ends.
   ClearViews();
-  description_.ClearDescription();
-  // The grid's rows point into the description this handler owns.
   if (ctx_.grid == propertyGrid_) ctx_.grid = nullptr;
-  delete propertyGrid_.data();
   if (ctx_.main == this) ctx_.main = nullptr;
 }
+
+ChipDescription& CDuiHandlerMain::Description() const { return session_.description; }
 
 int CDuiHandlerMain::Box(const std::string& key, unsigned type, bool withParent) {
   DuiSystem& dui = *ctx_.dui;
@@ -86,7 +82,7 @@ void CDuiHandlerMain::OnInit() {
   if (CDuiControl* list = dialog->FindControl("checksumwindow")) CreateChecksumList(*list);
   if (CDuiControl* grid = dialog->FindControl("navprowindow")) {
     auto warn = [this](const std::string& text) { PostWarning(text); };
-    propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), description_, warn, ctx_.dui->Text("Param"),
+    propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), session_.grid, warn, ctx_.dui->Text("Param"),
                                           ctx_.dui->Text("Value"));
     ctx_.grid = propertyGrid_;
     // A commit may switch items on or off: the tree shows that at once.
@@ -130,8 +126,8 @@ void CDuiHandlerMain::CreateHexWindow(CDuiControl& host) {
   if (!editor) return;
   hexWindow_ = editor;
   host.HostWidget(editor->EditorWindow());
-  hexDataSource_.SetBlock(0, 0, nullptr);
-  editor->SetDataSource(&hexDataSource_);
+  session_.hexData.SetBlock(0, 0, nullptr);
+  editor->SetDataSource(&session_.hexData);
   editor->SetOptionB(1);
   editor->SetOptionA(1);
   editor->SetBytesPerLine(16);
@@ -187,7 +183,7 @@ int CDuiHandlerMain::OnCommandConfig() { return device_ ? device_->Config() : 0;
 int CDuiHandlerMain::OnCommandBurnOption() { return device_ ? device_->BurnOption() : 0; }
 int CDuiHandlerMain::OnCommandChecksum() { return device_ ? device_->Checksum() : 0; }
 int CDuiHandlerMain::OnCommandExportHex() { return device_ ? device_->ExportHex() : 0; }
-int CDuiHandlerMain::OnDeviceCommand(const std::string& name) { return device_ ? device_->DeviceCommand(name) : 0; }
+int CDuiHandlerMain::OnCommandDeviceSums(TargetKind target) { return device_ ? device_->DeviceSums(target) : 0; }
 void CDuiHandlerMain::OnDeviceChange(WPARAM event) {
   if (device_) device_->DeviceChange(event);
 }
@@ -204,7 +200,7 @@ void CDuiHandlerMain::OnOperationResult(int kind, LPARAM record) {
 int CDuiHandlerMain::OnEndDialog(int) {
   // A value still in the grid's editor belongs to the project the prompt asks about.
   if (propertyGrid_) propertyGrid_->FinishEditing();
-  if (!ConfirmSave(description_, ctx_.dui)) return 0;
+  if (!ConfirmSave(session_.description, ctx_.dui)) return 0;
   // Without a restart request the closing window ends the program: the
   // application's loop returns with status 0.
   return 1;
@@ -258,11 +254,12 @@ int CDuiHandlerMain::DispatchCommand(const std::string& name) {
   if (name == "btn-log-close") return HideLogPanel();
   if (name == "btn-log-cls") return ClearLog();
   if (name == "btn-log-save") return SaveLog();
-  if (name == "btn-tool-checksum" || name == "btn-chip-checksum" || name == "btn-read-tool" ||
-      name == "btn-read-chip" || name == "btn-write-tool" || name == "btn-write-chip" || name == "btn-check-sum")
-    return OnDeviceCommand(name);
-  if (name == "btn-export") return ExportBin();
-  if (name == "btn-import") return ImportBin();
+  if (name == "btn-tool-checksum" || name == "btn-chip-checksum") return OnCommandDeviceSums(ButtonTarget(name));
+  if (name == "btn-read-tool" || name == "btn-read-chip") return hex_->Read(ButtonTarget(name));
+  if (name == "btn-write-tool" || name == "btn-write-chip") return hex_->Write(ButtonTarget(name));
+  if (name == "btn-check-sum") return hex_->Compare();
+  if (name == "btn-export") return hex_->ExportBin();
+  if (name == "btn-import") return hex_->ImportBin();
   if (name == "item_chinese" || name == "item_english") {
     const bool chinese = name == "item_chinese";
     if (ctx_.app.language == (chinese ? kLangChinese : kLangEnglish)) return 1;
@@ -309,13 +306,14 @@ int CDuiHandlerMain::OnNotify(const std::string& name, int msg, WPARAM wParam, L
 }
 
 void CDuiHandlerMain::SelectItem(ConfigItem* item) {
-  ConfigItem* root = description_.root.get();
+  ChipDescription& desc = session_.description;
+  ConfigItem* root = desc.root.get();
   if (propertyGrid_) {
     // What the user typed for the group shown so far is committed first.
     propertyGrid_->FinishEditing();
-    ShowItemInGrid(description_, item, propertyGrid_->Model());
+    ShowItemInGrid(desc, item, session_.grid);
   } else {
-    description_.currentItem = (item && item != root) ? item : nullptr;
+    desc.currentItem = (item && item != root) ? item : nullptr;
     if (root) ClearGridRows(root);
   }
   if (mainTab_ && mainTab_->GetTabPage() == 0) {
@@ -450,11 +448,9 @@ void CDuiHandlerMain::PostWarning(const std::string& text) {
                            [](LPARAM l) { delete reinterpret_cast<WarningText*>(l); });
 }
 
-void CDuiHandlerMain::PollCodeFile() { korvane::PollCodeFile(description_, codeFileSnapshot_, *this); }
+void CDuiHandlerMain::PollCodeFile() { session_.PollCodeFile(*this); }
 
-void CDuiHandlerMain::RefreshChecksums(const std::string& codePath) {
-  korvane::RefreshChecksums(description_, codePath, *this);
-}
+void CDuiHandlerMain::RefreshChecksums(const std::string& codePath) { session_.RefreshChecksums(codePath, *this); }
 
 bool CDuiHandlerMain::HasChecksumBar() const { return checksumBar_ != nullptr; }
 
@@ -482,35 +478,36 @@ void CDuiHandlerMain::RelayoutMainWindow() {
 }
 
 int CDuiHandlerMain::ShowLogPanel() {
-  for (const char* n : {"tabctrl.log.rect", "tabctrl.log.message", "btn-log-close", "btn-log-save", "btn-log-cls"})
-    SetControlVisible(n, true);
-  SetControlVisible("btn-log-show", false);
-  SetControlVisible("logwindow", true);
-  if (mainDialog_) {
-    const std::pair<const char*, const char*> positions[] = {{"area-left-background", "0,85,2,-260"},
-                                                             {"area-right-background", "-2,85,-0,-260"},
-                                                             {"tabctrl.main", "2,80,-2,-260"}};
-    for (const auto& [n, p] : positions)
-      if (CDuiControl* c = mainDialog_->FindControl(n)) c->SetPositionText(p);
-  }
-  RelayoutMainWindow();
+  SetLogPanelShown(true);
   return 0;
 }
 
 int CDuiHandlerMain::HideLogPanel() {
+  SetLogPanelShown(false);
+  return 0;
+}
+
+// The log panel's controls come and go together; the areas above it make
+// room for it (their position texts end 260 pixels above the bottom) or take
+// the room back.
+void CDuiHandlerMain::SetLogPanelShown(bool shown) {
   for (const char* n : {"tabctrl.log.rect", "tabctrl.log.message", "btn-log-close", "btn-log-save", "btn-log-cls"})
-    SetControlVisible(n, false);
-  SetControlVisible("btn-log-show", true);
-  SetControlVisible("logwindow", false);
+    SetControlVisible(n, shown);
+  SetControlVisible("btn-log-show", !shown);
+  SetControlVisible("logwindow", shown);
   if (mainDialog_) {
-    const std::pair<const char*, const char*> positions[] = {{"area-left-background", "0,85,2,-0"},
-                                                             {"area-right-background", "-2,85,-0,-0"},
-                                                             {"tabctrl.main", "2,80,-2,-31"}};
-    for (const auto& [n, p] : positions)
-      if (CDuiControl* c = mainDialog_->FindControl(n)) c->SetPositionText(p);
+    struct Position {
+      const char* control;
+      const char* withLog;
+      const char* withoutLog;
+    };
+    const Position positions[] = {{"area-left-background", "0,85,2,-260", "0,85,2,-0"},
+                                  {"area-right-background", "-2,85,-0,-260", "-2,85,-0,-0"},
+                                  {"tabctrl.main", "2,80,-2,-260", "2,80,-2,-31"}};
+    for (const Position& p : positions)
+      if (CDuiControl* c = mainDialog_->FindControl(p.control)) c->SetPositionText(shown ? p.withLog : p.withoutLog);
   }
   RelayoutMainWindow();
-  return 0;
 }
 
 int CDuiHandlerMain::ClearLog() {
@@ -528,72 +525,7 @@ int CDuiHandlerMain::SaveLog() {
   return 0;
 }
 
-// ---------------------------------------------------------------- hex window
-
-int CDuiHandlerMain::ExportBin() {
-  FileDialogRequest request;
-  request.defaultExtension = "bin";
-  request.filter = "Bin File(*.bin)|*.bin||";
-  std::string path;
-  if (!ctx_.dui->SaveFileName(request, path)) return 0;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return 0;
-  // The bytes the hex window holds; without a window the file stays empty.
-  if (hexWindow_) {
-    int32_t first = 0, last = 0;
-    hexWindow_->GetRange(&first, &last);
-    const int64_t n = static_cast<int64_t>(last) - first + 1;
-    if (n > 0) {
-      std::vector<uint8_t> buffer(static_cast<size_t>(n));
-      const uint32_t got = hexWindow_->ReadBytes(0, buffer.data(), static_cast<uint32_t>(n));
-      out.write(reinterpret_cast<const char*>(buffer.data()), got);
-    }
-  }
-  return 0;
-}
-
-int CDuiHandlerMain::ImportBin() {
-  FileDialogRequest request;
-  request.defaultExtension = "bin";
-  request.filter = "Bin File(*.bin)|*.bin||";
-  std::string path;
-  if (!ctx_.dui->OpenFileName(request, path)) return 0;
-  if (!ImportBinFile(path, hexDataSource_)) return 0;
-  if (hexWindow_) {
-    hexWindow_->BeginLoad(0);
-    hexWindow_->ResetView(0, 1, 0);
-    hexWindow_->RefreshView();
-    hexWindow_->EndLoad(1);
-  }
-  return 0;
-}
-
-void CDuiHandlerMain::ShowHexRead(int kind, const uint8_t* data, uint32_t size, uint32_t address) {
-  if (hexWindow_) {
-    int32_t first = 0, last = 0;
-    hexWindow_->GetRange(&first, &last);
-    if (static_cast<int64_t>(last) - first + 1 != static_cast<int64_t>(size)) {
-      hexDataSource_.SetBlock(size, 0, data);
-      if (!SameArea(lastHexReadKind_, kind)) hexWindow_->RefreshView();
-    }
-    hexWindow_->BeginLoad(0);
-    hexWindow_->WriteBytes(0, data, size);
-    hexWindow_->SetBaseAddress(address);
-    hexWindow_->EndLoad(1);
-  }
-  lastHexReadKind_ = kind;
-}
-
-void CDuiHandlerMain::PostReadResult(int kind, std::unique_ptr<ReadResult> result) {
-  if (!mainDialog_ || !result) return;
-  mainDialog_->PostMessage(UM_OPERATION_RESULT, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(result.release()),
-                           [](LPARAM l) { delete reinterpret_cast<ReadResult*>(l); });
-}
-
-void CDuiHandlerMain::SendDeviceInfo(int kind, const DeviceInfoRecord& record) {
-  if (mainDialog_)
-    mainDialog_->SendMessage(UM_OPERATION_RESULT, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(&record));
-}
+// ---------------------------------------------------------------- device sums
 
 void CDuiHandlerMain::ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values) {
   const OperationInfo* op = OperationInfoOf(kind);

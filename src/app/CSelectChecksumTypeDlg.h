@@ -12,7 +12,6 @@ class CSelectChecksumTypeDlg : public CSelectDialog {
   explicit CSelectChecksumTypeDlg(AppContext& context);
 
   void OnInit() override;
-  void SetCodePath(const std::string& path) { codePath = path; }
   std::string codePath;  // given before, read after
 
  protected:

@@ -4,9 +4,11 @@
 // them back and runs its checks in order; the first failing check shows an
 // error and keeps the dialog open. File buttons ask through the framework's
 // file dialogs.
+#include <functional>
 #include <string>
 
 #include "dui/CDuiDialogHandler.h"
+#include "dui/DuiSystem.h"
 
 namespace korvane {
 
@@ -62,5 +64,15 @@ class CSelectDialog : public CDuiDialogHandler {
   bool withParent_;
   int confirmed_ = 0;
 };
+
+// Runs a dialog made with new for one command and releases its handler;
+// after reads the dialog before it goes. The dialog's result (1 confirmed).
+template <typename Dialog>
+int RunSelectDialog(DuiSystem& dui, Dialog* dialog, const std::function<void(Dialog&)>& after = {}) {
+  const int result = dialog->DoModal();
+  if (after) after(*dialog);
+  dui.ReleaseHandler(dialog);
+  return result;
+}
 
 }  // namespace korvane

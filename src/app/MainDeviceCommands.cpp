@@ -1,6 +1,5 @@
 #include "app/MainDeviceCommands.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include <QTimer>
@@ -14,16 +13,14 @@
 #include "app/CSelectChecksumTypeDlg.h"
 #include "app/CSelectDownloadTypeDlg.h"
 #include "app/CSelectExportHexDlg.h"
-#include "app/CSelectFlashTypeDlg.h"
 #include "app/CSelectOperatorTypeDlg.h"
+#include "app/HexWindowCommands.h"
 #include "core/files/CodeFile.h"
 #include "core/files/HexExport.h"
-#include "core/files/ImagePreparation.h"
 #include "core/text/MessageBox.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiDialog.h"
 #include "dui/DuiSystem.h"
-#include "hexeditor/IHexEditor.h"
 #include "link/DevicePresence.h"
 #include "link/LinkCommands.h"
 #include "link/LinkReport.h"
@@ -36,15 +33,15 @@ namespace korvane {
 
 namespace {
 
-TargetKind TargetOf(bool chip) { return chip ? TargetKind::Chip : TargetKind::Tool; }
-
-// Runs a selection dialog and releases its handler; the dialog's result.
+// Runs a dialog that names a code file, filled with codePath; the file as
+// the user left it, or nothing when the dialog was cancelled.
 template <typename Dialog>
-int RunAndRelease(DuiSystem& dui, Dialog* dialog, const std::function<void(Dialog&)>& after = {}) {
-  const int result = dialog->DoModal();
-  if (after) after(*dialog);
-  dui.ReleaseHandler(dialog);
-  return result;
+std::optional<std::string> AskWithCodeFile(DuiSystem& dui, Dialog* dialog, const std::string& codePath) {
+  dialog->codePath = codePath;
+  std::string chosen;
+  const int result = RunSelectDialog<Dialog>(dui, dialog, [&](Dialog& d) { chosen = d.codePath; });
+  if (result != 1) return std::nullopt;
+  return chosen;
 }
 
 }  // namespace
@@ -99,48 +96,35 @@ void MainDeviceCommands::PortSettings() {
 // ---------------------------------------------------------------- read, download, compare
 
 int MainDeviceCommands::Read() {
-  DuiSystem& dui = *ctx_.dui;
-  auto request = SetupRead(ctx_.link, main_.Description().HasTree(), [&]() -> std::optional<TargetKind> {
-    const int result = RunAndRelease(dui, new CSelectOperatorTypeDlg(ctx_));
-    if (result != 1) return std::nullopt;
+  auto request = SetupRead(ctx_.link, ctx_.session.description.HasTree(), [&]() -> std::optional<TargetKind> {
+    if (RunSelectDialog(*ctx_.dui, new CSelectOperatorTypeDlg(ctx_)) != 1) return std::nullopt;
     return ctx_.choices.operationTarget == 1 ? TargetKind::Chip : TargetKind::Tool;
   });
   return request ? Start(std::move(*request)) : 0;
 }
 
 int MainDeviceCommands::Config() {
-  DuiSystem& dui = *ctx_.dui;
-  auto request =
-      SetupDownload(ctx_.link, main_.Description(), [&](const std::string& codePath) -> std::optional<DownloadChoice> {
-        auto* dialog = new CSelectDownloadTypeDlg(ctx_);
-        dialog->codePath = codePath;
-        DownloadChoice choice;
-        const int result = RunAndRelease<CSelectDownloadTypeDlg>(
-            dui, dialog, [&](CSelectDownloadTypeDlg& d) { choice.codePath = d.codePath; });
-        if (result != 1) return std::nullopt;
-        const DialogChoices& c = ctx_.choices;
-        choice.target = c.downloadTarget == 1 ? TargetKind::Chip : TargetKind::Tool;
-        choice.conf = c.downloadConf != 0;
-        choice.code = c.downloadCode != 0;
-        return choice;
-      });
+  auto request = SetupDownload(ctx_.link, ctx_.session.description,
+                               [&](const std::string& codePath) -> std::optional<DownloadChoice> {
+                                 const auto path =
+                                     AskWithCodeFile(*ctx_.dui, new CSelectDownloadTypeDlg(ctx_), codePath);
+                                 if (!path) return std::nullopt;
+                                 const DialogChoices& c = ctx_.choices;
+                                 return DownloadChoice{c.downloadTarget == 1 ? TargetKind::Chip : TargetKind::Tool,
+                                                       c.downloadConf != 0, c.downloadCode != 0, *path};
+                               });
   return request ? Start(std::move(*request)) : 0;
 }
 
 int MainDeviceCommands::Checksum() {
-  DuiSystem& dui = *ctx_.dui;
-  auto request =
-      SetupChecksum(ctx_.link, main_.Description(), [&](const std::string& codePath) -> std::optional<ChecksumChoice> {
-        auto* dialog = new CSelectChecksumTypeDlg(ctx_);
-        dialog->SetCodePath(codePath);
-        ChecksumChoice choice;
-        const int result = RunAndRelease<CSelectChecksumTypeDlg>(
-            dui, dialog, [&](CSelectChecksumTypeDlg& d) { choice.codePath = d.codePath; });
-        if (result != 1) return std::nullopt;
-        choice.conf = ctx_.choices.checksumConf != 0;
-        choice.code = ctx_.choices.checksumCode != 0;
-        return choice;
-      });
+  auto request = SetupChecksum(ctx_.link, ctx_.session.description,
+                               [&](const std::string& codePath) -> std::optional<ChecksumChoice> {
+                                 const auto path =
+                                     AskWithCodeFile(*ctx_.dui, new CSelectChecksumTypeDlg(ctx_), codePath);
+                                 if (!path) return std::nullopt;
+                                 const DialogChoices& c = ctx_.choices;
+                                 return ChecksumChoice{c.checksumConf != 0, c.checksumCode != 0, *path};
+                               });
   return request ? Start(std::move(*request)) : 0;
 }
 
@@ -163,8 +147,8 @@ int MainDeviceCommands::BurnOption() {
     return 0;
   }
   int areas = 0;
-  const int result = RunAndRelease<CBurnOptionDlg>(dui, new CBurnOptionDlg(ctx_, record.bytes[0]),
-                                                   [&](CBurnOptionDlg& d) { areas = d.Areas(); });
+  const int result = RunSelectDialog<CBurnOptionDlg>(dui, new CBurnOptionDlg(ctx_, record.bytes[0]),
+                                                     [&](CBurnOptionDlg& d) { areas = d.Areas(); });
   if (result != 1) return 0;
   record.bytes[0] = static_cast<uint8_t>(areas);
   return Start(BurnConfigRequest(record));
@@ -173,7 +157,7 @@ int MainDeviceCommands::BurnOption() {
 // ---------------------------------------------------------------- HEX export
 
 int MainDeviceCommands::ExportHex() {
-  ChipDescription& desc = main_.Description();
+  ChipDescription& desc = ctx_.session.description;
   DuiSystem& dui = *ctx_.dui;
   if (!desc.HasTree()) {
     ctx_.core.ShowMessage(dui.LookupText("NewNotify"), MB_OK | MB_ICONERROR);
@@ -196,79 +180,28 @@ int MainDeviceCommands::ExportHex() {
   return 0;
 }
 
-// ---------------------------------------------------------------- hex window and device sums
+// ---------------------------------------------------------------- device sums
 
-int MainDeviceCommands::DeviceCommand(const std::string& name) {
-  if (name == "btn-tool-checksum") return DeviceSums(false);
-  if (name == "btn-chip-checksum") return DeviceSums(true);
-  if (name == "btn-read-tool") return ReadHex(false);
-  if (name == "btn-read-chip") return ReadHex(true);
-  if (name == "btn-write-tool") return WriteHex(false);
-  if (name == "btn-write-chip") return WriteHex(true);
-  if (name == "btn-check-sum") return CompareHex();
-  return 0;
-}
-
-int MainDeviceCommands::DeviceSums(bool chip) {
-  if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
-  return Start(DeviceInfoRequest(TargetOf(chip)));
-}
-
-int MainDeviceCommands::AskFlashArea() { return RunAndRelease(*ctx_.dui, new CSelectFlashTypeDlg(ctx_)); }
-
-int MainDeviceCommands::ReadHex(bool chip) {
-  if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
-  if (AskFlashArea() != 1) return 0;
-  if (IHexEditor* hex = main_.HexWindow()) hex->RefreshView();
-  return Start(AreaReadRequest(TargetOf(chip), AreaOfFlashKind(ctx_.choices.flashArea)));
-}
-
-void MainDeviceCommands::PlaceHexWindow(OperationRequest& request, AreaKind area) {
-  IHexEditor* hex = main_.HexWindow();
-  int32_t first = 0, last = -1;
-  if (hex) hex->GetRange(&first, &last);
-  const int64_t held = hex ? static_cast<int64_t>(last) - first + 1 : 0;
-  PlaceAreaBytes(request, ctx_.core.layout, area, held,
-                 [hex](uint8_t* destination, uint32_t count) { return hex->ReadBytes(0, destination, count); });
-}
-
-int MainDeviceCommands::WriteHex(bool chip) {
-  if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
-  IHexEditor* hex = main_.HexWindow();
-  int32_t first = 0, last = -1;
-  if (hex) hex->GetRange(&first, &last);
-  if (!hex || last == -1) {
-    DuiSystem& dui = *ctx_.dui;
-    dui.ShowMessageBox(nullptr, dui.LookupText("DEV_PRE_READ_OR_IMPORT"), dui.LookupText("MessageBoxTitle"),
-                       MB_OK | MB_ICONWARNING);
-    return 0;
-  }
-  if (AskFlashArea() != 1) return 0;
-  const AreaKind area = AreaOfFlashKind(ctx_.choices.flashArea);
-  OperationRequest request = AreaWriteRequest(TargetOf(chip), area);
-  PlaceHexWindow(request, area);
-  hex->RefreshView();
-  return Start(std::move(request));
-}
-
-int MainDeviceCommands::CompareHex() {
-  if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
-  if (AskFlashArea() != 1) return 0;
-  const AreaKind area = AreaOfFlashKind(ctx_.choices.flashArea);
-  OperationRequest request = AreaCompareRequest(area);
-  PlaceHexWindow(request, area);
-  return Start(std::move(request));
+int MainDeviceCommands::DeviceSums(TargetKind target) {
+  if (!PortReady(ctx_.link, true, true, ctx_.session.description.HasTree())) return 0;
+  return Start(DeviceInfoRequest(target));
 }
 
 // ---------------------------------------------------------------- results
 
 void MainDeviceCommands::OperationResult(int kind, LPARAM record) {
-  if (OperationServes(kind, OpDirection::ReadConfig)) {
+  const OperationInfo* op = OperationInfoOf(kind);
+  if (op && op->Reads()) {
+    // Posted: the record is ours.
     std::unique_ptr<ReadResult> area(reinterpret_cast<ReadResult*>(record));
-    ChipDescription& desc = main_.Description();
     if (!area) return;
+    if (op->Serves(OpDirection::ReadArea)) {
+      main_.HexCommands().ShowRead(kind, area->data.data(), area->size, area->address);
+      return;
+    }
+    ChipDescription& desc = ctx_.session.description;
     if (desc.HasTree()) {
-      ReadBack(desc, main_.ReadBackImage().data(), area->data.data(), area->size, area->address);
+      ctx_.session.TakeConfigRead(*area);
       // The grid shows the item again, now with the values read.
       if (desc.currentItem)
         main_.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(desc.currentItem));
@@ -277,12 +210,8 @@ void MainDeviceCommands::OperationResult(int kind, LPARAM record) {
     main_.PollCodeFile();
     return;
   }
-  if (OperationServes(kind, OpDirection::ReadArea)) {
-    std::unique_ptr<ReadResult> area(reinterpret_cast<ReadResult*>(record));
-    if (area) main_.ShowHexRead(kind, area->data.data(), area->size, area->address);
-    return;
-  }
-  if (OperationServes(kind, OpDirection::ReadInfo)) {
+  if (op && op->Serves(OpDirection::ReadInfo)) {
+    // Sent: the record stays with the worker, which waits until it is shown.
     const auto* info = reinterpret_cast<const DeviceInfoRecord*>(record);
     if (!info) return;
     using R = DeviceInfoRecord;

@@ -1,7 +1,9 @@
 #pragma once
 // The main window's device side: the serial link opened at start, the device
-// watcher, the settings dialog, and the commands that read, download, compare
-// and burn, with the results that come back from the operation runner.
+// watcher, the settings dialog, the commands that read, download, compare,
+// burn and ask for the device's sums, the HEX export, and the results that
+// come back from the operation runner. The hex window's commands are in
+// HexWindowCommands; they start their operations here.
 #include <memory>
 #include <string>
 
@@ -36,7 +38,10 @@ class MainDeviceCommands {
   int BurnOption();
   int Checksum();
   int ExportHex();
-  int DeviceCommand(const std::string& name);
+  int DeviceSums(TargetKind target);
+
+  // Runs the request behind the progress dialog; true once it has closed.
+  bool Start(OperationRequest request);
 
   // Window messages of the main window.
   void DeviceChange(WPARAM event);
@@ -49,17 +54,6 @@ class MainDeviceCommands {
   AppLinkView& View() { return view_; }
 
  private:
-  bool Start(OperationRequest request);
-  int DeviceSums(bool chip);
-  int ReadHex(bool chip);
-  int WriteHex(bool chip);
-  int CompareHex();
-  // Runs the area dialog; its result (1 confirmed).
-  int AskFlashArea();
-  // The hex window's bytes, at most the area's size, at the area's start of
-  // the request's image.
-  void PlaceHexWindow(OperationRequest& request, AreaKind area);
-
   AppContext& ctx_;
   CDuiHandlerMain& main_;
   AppLinkView view_;

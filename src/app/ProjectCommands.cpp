@@ -67,10 +67,10 @@ int CommandNewProject(CDuiHandlerMain& main) {
   if (dialog->Show() == 1) {
     main.ClearViews();
     desc.ClearDescription();
-    main.newProjectUnsaved = 0;
+    main.Session().newProjectUnsaved = 0;
     // A chip file without the chosen function loads no items: nothing to edit, no new project.
     if (desc.NewDescription(dialog->ChipName(), dialog->FunctionName(), main.ConfigTree()) && desc.HasTree()) {
-      main.newProjectUnsaved = 1;
+      main.Session().newProjectUnsaved = 1;
       main.UpdateTitle(ctx.dui->LookupText("NewProject"));
       desc.modified = 1;
       desc.checksumDirty = 1;
@@ -96,7 +96,7 @@ int CommandOpenProject(CDuiHandlerMain& main) {
   main.ClearViews();
   desc.ClearDescription();
   // Whatever was new is gone now, opened or not.
-  main.newProjectUnsaved = 0;
+  main.Session().newProjectUnsaved = 0;
   if (desc.OpenDescription(path, main.ConfigTree())) {
     main.UpdateTitle(path);
     desc.checksumDirty = 1;
@@ -123,8 +123,8 @@ int CommandSaveProjectAs(CDuiHandlerMain& main) {
   if (!SaveProject(desc, chosen)) return 1;
   CopyCodeFileBeside(desc, chosen);
 
-  if (main.newProjectUnsaved) {
-    main.newProjectUnsaved = 0;
+  if (main.Session().newProjectUnsaved) {
+    main.Session().newProjectUnsaved = 0;
     const std::string selected = desc.currentItem ? desc.currentItem->name : std::string();
     main.ClearViews();
     desc.ClearDescription();

@@ -130,7 +130,7 @@ TEST_F(MainHandlerTest, TheStartBuildsTheViewsAndThePollTimer) {
     EXPECT_NE(main.HexWindow(), nullptr);
     EXPECT_EQ(d.FindControl("tabctrl.main")->GetTabPage(), 0);
     EXPECT_GT(main.PollTimer(), 0);
-    EXPECT_EQ(main.ReadBackImage().size(), 0x10000u);
+    EXPECT_EQ(main.Session().readBackImage.size(), 0x10000u);
     CChecksumListCtrl* list = main.ChecksumList();
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->columnCount(), 4);

@@ -5,6 +5,7 @@
 
 #include "DeviceFixture.h"
 #include "app/CChecksumListCtrl.h"
+#include "app/HexWindowCommands.h"
 #include "app/MainDeviceCommands.h"
 #include "core/files/ChecksumCrc32.h"
 #include "core/files/CodeFile.h"
@@ -201,7 +202,7 @@ TEST_F(DeviceOperationsTest, EachAreaReadIntoTheHexWindowAndBackAgain) {
       const std::vector<uint8_t> bytes = HexWindowBytes(main);
       ASSERT_EQ(bytes.size(), a.size);
       EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), sent.begin() + a.start));
-      EXPECT_EQ(main.LastHexReadKind(), a.kind);
+      EXPECT_EQ(main.HexCommands().LastReadKind(), a.kind);
     }
     EXPECT_EQ(d.FindControl("tabctrl.main")->GetTabPage(), 0);
   });

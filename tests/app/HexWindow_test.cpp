@@ -8,7 +8,10 @@
 #include <QKeyEvent>
 
 #include "AppFixture.h"
+#include "app/AppSession.h"
 #include "app/CChecksumListCtrl.h"
+#include "app/HexWindowCommands.h"
+#include "app/MainDeviceCommands.h"
 #include "app/HexEditorLoader.h"
 #include "hexeditor/IHexEditor.h"
 
@@ -93,10 +96,10 @@ TEST_F(HexWindowTest, WithoutTheLibraryExportIsEmptyAndImportStillFillsTheSource
         EXPECT_EQ(Click(main, "btn-export"), 0);
         nextFile = input;
         EXPECT_EQ(Click(main, "btn-import"), 0);
-        ASSERT_NE(main.HexDataSource().Block(0), nullptr);
-        EXPECT_EQ(*main.HexDataSource().Block(0), Pattern(1000));
-        main.ShowHexRead(12, Pattern(16).data(), 16, 0x8000);  // no window: nothing but the kind
-        EXPECT_EQ(main.LastHexReadKind(), 12);
+        ASSERT_NE(main.Session().hexData.Block(0), nullptr);
+        EXPECT_EQ(*main.Session().hexData.Block(0), Pattern(1000));
+        main.HexCommands().ShowRead(12, Pattern(16).data(), 16, 0x8000);  // no window: nothing but the kind
+        EXPECT_EQ(main.HexCommands().LastReadKind(), 12);
       }},
       o);
   EXPECT_TRUE(QFile::exists(logDir.filePath("out.bin")));
@@ -124,7 +127,7 @@ TEST_F(HexWindowTest, ExportRightAfterImportWritesTheSameBytes) {
     EXPECT_EQ(ReadFile(output), Pattern(1000));
     nextFile = empty;
     Click(main, "btn-import");
-    EXPECT_EQ(main.HexDataSource().Block(0)->size(), 0u);
+    EXPECT_EQ(main.Session().hexData.Block(0)->size(), 0u);
     main.HexWindow()->GetRange(&first, &last);
     EXPECT_EQ(last, -1);
   }});
@@ -135,17 +138,17 @@ TEST_F(HexWindowTest, AReadOfTheSameLengthRewritesTheBytesAndAnotherLengthReplac
     IHexEditor* hex = main.HexWindow();
     ASSERT_NE(hex, nullptr);
     std::vector<uint8_t> a = Pattern(256), b(256, 0xA5), c(128, 0x5A), got(256);
-    main.ShowHexRead(12, a.data(), 256, 0x10000);
+    main.HexCommands().ShowRead(12, a.data(), 256, 0x10000);
     ASSERT_EQ(hex->ReadBytes(0, got.data(), 256), 256u);
     EXPECT_EQ(got, a);
-    main.ShowHexRead(13, b.data(), 256, 0x10000);
+    main.HexCommands().ShowRead(13, b.data(), 256, 0x10000);
     hex->ReadBytes(0, got.data(), 256);
     EXPECT_EQ(got, b);
-    main.ShowHexRead(9, c.data(), 128, 0);
+    main.HexCommands().ShowRead(9, c.data(), 128, 0);
     int32_t first = 0, last = 0;
     hex->GetRange(&first, &last);
     EXPECT_EQ(last, 127);
-    EXPECT_EQ(*main.HexDataSource().Block(0), c);
+    EXPECT_EQ(*main.Session().hexData.Block(0), c);
   }});
 }
 
@@ -159,8 +162,8 @@ TEST_F(HexWindowTest, RunnerResultsFromTheWorkerReachTheViews) {
       auto area = std::make_unique<ReadResult>(64);
       area->data.assign(64, 0x3C);
       area->address = 0x20000;
-      main.PostReadResult(16, std::move(area));
-      main.SendDeviceInfo(24, info);  // returns once shown
+      main.Device()->View().PostReadResult(16, std::move(area));
+      main.Device()->View().SendDeviceInfo(24, info);  // returns once shown
       done = true;
     });
     testing::PumpUntil([&] { return done.load(); });
@@ -170,7 +173,7 @@ TEST_F(HexWindowTest, RunnerResultsFromTheWorkerReachTheViews) {
     ASSERT_NE(main.HexWindow(), nullptr);
     EXPECT_EQ(main.HexWindow()->ReadBytes(0, got.data(), 64), 64u);
     EXPECT_EQ(got, std::vector<uint8_t>(64, 0x3C));
-    EXPECT_EQ(main.LastHexReadKind(), 16);
+    EXPECT_EQ(main.HexCommands().LastReadKind(), 16);
     EXPECT_EQ(main.ChecksumList()->Cell(0, CChecksumListCtrl::kChip), "0xCAFEF00D");
     EXPECT_EQ(main.ChecksumList()->Cell(3, CChecksumListCtrl::kChip), "1024 Byte");
 
@@ -180,7 +183,7 @@ TEST_F(HexWindowTest, RunnerResultsFromTheWorkerReachTheViews) {
     d.FindControl("txtChecksumbar")->SetText("stale");
     auto conf = std::make_unique<ReadResult>(1024);
     conf->address = 0x7C00;
-    main.PostReadResult(1, std::move(conf));
+    main.Device()->View().PostReadResult(1, std::move(conf));
     testing::Pump();
     EXPECT_EQ(main.Description().modified, 1);
     EXPECT_NE(d.FindControl("txtChecksumbar")->GetText(), "stale");

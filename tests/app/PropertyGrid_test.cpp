@@ -297,3 +297,31 @@ TEST_F(PropertyGridTest, ABoundCountEditChangesTheBoundGroupsRows) {
 
 }  // namespace
 }  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST_F(PropertyGridTest, TheViewShowsTheSessionsRowsAndLeavesThemToTheSessionWhenItGoes) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    CPropertyGridCtrl* grid = main.PropertyGrid();
+    ASSERT_NE(grid, nullptr);
+    GridModel& model = main.Session().grid;
+    EXPECT_EQ(&grid->Model(), &model);
+    EXPECT_EQ(model.Host(), grid);
+    NewProject(main);
+    SelectNode(main, "pdSettings");
+    const size_t rows = model.AllRows().size();
+    EXPECT_GT(rows, 0u);
+
+    delete grid;  // as when its window goes first
+    EXPECT_EQ(model.Host(), nullptr);
+    EXPECT_EQ(model.AllRows().size(), rows) << "the rows are the session's";
+    SetValueProblem problem = SetValueProblem::None;
+    EXPECT_TRUE(SetItemValue(main.Description(), model, *Item(main, "pdoCount"), "2", &problem));
+    EXPECT_EQ(Item(main, "pdoCount")->value, "2");
+    main.Context().grid = nullptr;
+  }});
+}
+
+}  // namespace
+}  // namespace korvane

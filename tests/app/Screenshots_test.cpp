@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 #include "AppFixture.h"
+#include "app/HexWindowCommands.h"
 #include "app/CConfigTreeCtrl.h"
 #include "app/AppContext.h"
 #include "app/CRichEditExt.h"
@@ -46,7 +47,7 @@ class Screenshots : public AppFixture {
       if (hexFile) {
         std::vector<uint8_t> bytes(0x400);
         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i < 64 ? "KV5210 ADP_65W config 0x5210 v7"[i % 32] : i * 13);
-        main.ShowHexRead(12, bytes.data(), static_cast<uint32_t>(bytes.size()), 0x7C00);
+        main.HexCommands().ShowRead(12, bytes.data(), static_cast<uint32_t>(bytes.size()), 0x7C00);
         d.FindControl("tabctrl.main")->SetTabPage(1);
         testing::Pump();
         EXPECT_TRUE(d.grab().save(dir + "/" + hexFile));

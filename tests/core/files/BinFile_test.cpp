@@ -19,7 +19,7 @@ TEST(BinFile, ExportAfterImportWritesTheSameBytes) {
   source.GetRange(&first, &last);
   EXPECT_EQ(first, 0);
   EXPECT_EQ(last, 999);
-  ASSERT_TRUE(ExportBinFile(dir / "out.bin", source));
+  ASSERT_TRUE(ExportBinFile(dir / "out.bin", *source.Block(0)));
   EXPECT_EQ(testutil::ReadText(dir / "out.bin"), bytes);
 }
 
@@ -29,7 +29,7 @@ TEST(BinFile, BlocksLargerThanTheWindowGoOutWhole) {
   testutil::WriteText(dir / "in.bin", bytes);
   CMemoryAccess source;
   ASSERT_TRUE(ImportBinFile(dir / "in.bin", source));
-  ASSERT_TRUE(ExportBinFile(dir / "out.bin", source));
+  ASSERT_TRUE(ExportBinFile(dir / "out.bin", *source.Block(0)));
   EXPECT_EQ(testutil::ReadText(dir / "out.bin"), bytes);
 }
 
@@ -41,14 +41,14 @@ TEST(BinFile, EmptyFilesAndFailures) {
   ASSERT_NE(source.Block(0), nullptr);
   EXPECT_EQ(source.Block(0)->size(), 0u);
   testutil::WriteText(dir / "out.bin", "old");
-  ASSERT_TRUE(ExportBinFile(dir / "out.bin", source));
+  ASSERT_TRUE(ExportBinFile(dir / "out.bin", *source.Block(0)));
   EXPECT_EQ(testutil::ReadText(dir / "out.bin"), "") << "an empty window writes an empty file";
 
   source.SetBlock(4, 0, reinterpret_cast<const uint8_t*>("abcd"));
   EXPECT_FALSE(ImportBinFile(dir / "missing.bin", source));
   EXPECT_FALSE(ImportBinFile(dir.Path(), source)) << "a folder";
   EXPECT_EQ(source.Block(0)->size(), 4u) << "a failed import keeps the block";
-  EXPECT_FALSE(ExportBinFile(dir / "no/such/out.bin", source));
+  EXPECT_FALSE(ExportBinFile(dir / "no/such/out.bin", *source.Block(0)));
 }
 
 }  // namespace
