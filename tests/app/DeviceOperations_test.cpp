@@ -15,7 +15,7 @@
 namespace korvane {
 namespace {
 
-using testing::DeviceFixture;
+using test::DeviceFixture;
 
 class DeviceOperationsTest : public DeviceFixture {
  protected:
@@ -86,7 +86,7 @@ TEST_F(DeviceOperationsTest, AReadBackPutsTheDeviceValuesIntoTheItemsAndShowsThe
     main.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(group));
     play["dlg_select_oprator_type"] = Choose({"Tool"});
     EXPECT_NE(Click(main, "read"), 0);
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(version->value, downloaded);
     EXPECT_EQ(main.Description().modified, 1);
     EXPECT_EQ(main.Description().currentItem, group);
@@ -137,7 +137,7 @@ TEST_F(DeviceOperationsTest, AChipOfAnotherTypeIsNamedAndNothingIsRead) {
         Item(main, "cfgVersion")->value = "42";
         play["dlg_select_oprator_type"] = Choose({"Chip"});
         EXPECT_NE(Click(main, "read"), 0);
-        testing::Pump();
+        test::Pump();
         EXPECT_TRUE(HasLine(main, Text("CHIP_TYPE_ID") + ":0x00007777"));
         EXPECT_TRUE(HasLine(main, Text("ConfAreaSize") + ":"));
         EXPECT_EQ(LogLines(main).back(), ResultLine("COMMAND_READ_CHIP_CONFIG_REQ", 1010));
@@ -157,12 +157,12 @@ TEST_F(DeviceOperationsTest, ClosingTheProgressDialogCancelsTheWriteAtOnce) {
         play["dlg_select_download_type"] = Choose({"Tool", "ConfArea", "CodeArea"});
         play["dlg_process"] = [&](CDuiDialog& d) {
           CDuiControl* progress = d.FindControl("ProgressCtrl");
-          EXPECT_TRUE(testing::PumpUntil([&] { return progress->GetProgress() >= 25; }, 20000));
+          EXPECT_TRUE(test::PumpUntil([&] { return progress->GetProgress() >= 25; }, 20000));
           QElapsedTimer clock;
           clock.start();
           EXPECT_TRUE(d.EndDialog(2));
           d.EndDialog(2);  // a second request while closing changes nothing
-          EXPECT_TRUE(testing::PumpUntil([&] { return d.Finished(); }, 5000));
+          EXPECT_TRUE(test::PumpUntil([&] { return d.Finished(); }, 5000));
           cancelMs = clock.elapsed();
           for (const std::string& line : LogLines(main))
             if (line.find(Text("ERROR_1005")) != std::string::npos) ++finals;
@@ -198,7 +198,7 @@ TEST_F(DeviceOperationsTest, EachAreaReadIntoTheHexWindowAndBackAgain) {
       SCOPED_TRACE(a.radio);
       play["dlg_select_flash_type"] = Choose({a.radio});
       EXPECT_NE(Click(main, "btn-read-tool"), 0);
-      testing::Pump();
+      test::Pump();
       const std::vector<uint8_t> bytes = HexWindowBytes(main);
       ASSERT_EQ(bytes.size(), a.size);
       EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), sent.begin() + a.start));

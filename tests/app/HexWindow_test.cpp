@@ -1,13 +1,13 @@
 // The hex data window: the component's start sequence, the program without
 // it, and the binary exchange through the real library.
 #include <atomic>
-#include <fstream>
 #include <thread>
 
 #include <QFile>
 #include <QKeyEvent>
 
 #include "AppFixture.h"
+#include "support/TempDir.h"
 #include "app/AppSession.h"
 #include "app/CChecksumListCtrl.h"
 #include "app/HexWindowCommands.h"
@@ -18,7 +18,7 @@
 namespace korvane {
 namespace {
 
-using testing::AppFixture;
+using test::AppFixture;
 
 // Records the calls the program makes, in order.
 class RecordingEditor final : public IHexEditor {
@@ -52,15 +52,10 @@ class HexWindowTest : public AppFixture {
  protected:
   std::string WriteFile(const char* name, const std::vector<uint8_t>& bytes) {
     const std::string path = logDir.filePath(name).toStdString();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    test::WriteBytes(path, bytes);
     return path;
   }
-  std::vector<uint8_t> ReadFile(const std::string& path) {
-    QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    const QByteArray b = f.readAll();
-    return std::vector<uint8_t>(b.begin(), b.end());
-  }
+  static std::vector<uint8_t> ReadFile(const std::string& path) { return test::ReadBytes(path); }
   static std::vector<uint8_t> Pattern(size_t n) {
     std::vector<uint8_t> v(n);
     for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i * 7 + 3);
@@ -166,9 +161,9 @@ TEST_F(HexWindowTest, RunnerResultsFromTheWorkerReachTheViews) {
       main.Device()->View().SendDeviceInfo(24, info);  // returns once shown
       done = true;
     });
-    testing::PumpUntil([&] { return done.load(); });
+    test::PumpUntil([&] { return done.load(); });
     worker.join();
-    testing::Pump();
+    test::Pump();
     std::vector<uint8_t> got(64);
     ASSERT_NE(main.HexWindow(), nullptr);
     EXPECT_EQ(main.HexWindow()->ReadBytes(0, got.data(), 64), 64u);
@@ -184,7 +179,7 @@ TEST_F(HexWindowTest, RunnerResultsFromTheWorkerReachTheViews) {
     auto conf = std::make_unique<ReadResult>(1024);
     conf->address = 0x7C00;
     main.Device()->View().PostReadResult(1, std::move(conf));
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(main.Description().modified, 1);
     EXPECT_NE(d.FindControl("txtChecksumbar")->GetText(), "stale");
     main.Description().modified = 0;
@@ -192,7 +187,7 @@ TEST_F(HexWindowTest, RunnerResultsFromTheWorkerReachTheViews) {
 }
 
 TEST(HexEditorLibrary, BytesTypedIntoTheWindowReachTheDataSource) {
-  testing::GuiApp();
+  test::GuiApp();
   std::string why;
   HexEditorFactory create = LoadHexEditorLibrary(std::string(KORVANE_BIN_DIR) + "/korvane-hexeditor", &why);
   ASSERT_TRUE(create) << why;

@@ -12,7 +12,7 @@
 namespace korvane {
 namespace {
 
-using testing::EditorFixture;
+using test::EditorFixture;
 namespace fs = std::filesystem;
 
 std::string FileText(const std::string& path) {
@@ -220,7 +220,7 @@ TEST_F(ProjectCommandsTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow
     line->setText("55");
     answer = [&](const std::string&) { return IDCANCEL; };
     EXPECT_FALSE(d.EndDialog(2));
-    testing::Pump();
+    test::Pump();
     EXPECT_FALSE(d.Finished());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, Text("SaveNotify"));
@@ -228,7 +228,7 @@ TEST_F(ProjectCommandsTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow
     // Yes saves to the project's file and closes.
     answer = [&](const std::string&) { return IDYES; };
     EXPECT_TRUE(d.EndDialog(2));
-    testing::PumpUntil([&] { return d.Finished(); });
+    test::PumpUntil([&] { return d.Finished(); });
     EXPECT_TRUE(d.Finished());
   }});
   EXPECT_NE(FileText(project).find("value=\"55\""), std::string::npos);

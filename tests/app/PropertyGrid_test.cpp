@@ -12,7 +12,7 @@
 namespace korvane {
 namespace {
 
-using testing::EditorFixture;
+using test::EditorFixture;
 
 // Captions of the grid's rows in display order, one level of indentation per depth.
 std::vector<std::string> ShownRows(CPropertyGridCtrl& grid) {
@@ -112,7 +112,7 @@ TEST_F(PropertyGridTest, EachRowKindOpensItsEditor) {
         EXPECT_EQ(line->text().toStdString(), c.kept);
       }
       Key(editor, Qt::Key_Escape);  // leaves the value as it was
-      testing::Pump();
+      test::Pump();
       EXPECT_EQ(grid->OpenEditor(), nullptr);
     }
     EXPECT_EQ(main.Description().modified, 1);
@@ -150,7 +150,7 @@ TEST_F(PropertyGridTest, ACommittedValueReachesTheItemAndShowsBold) {
     Key(grid->Tree(), Qt::Key_Return);
     ASSERT_NE(qobject_cast<QLineEdit*>(grid->OpenEditor()), nullptr);
     Key(grid->OpenEditor(), Qt::Key_Escape);
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(desc.modified, 0) << "closing the editor without a change commits nothing";
 
     TypeValue(main, "ledBrightness", "80");
@@ -200,13 +200,13 @@ TEST_F(PropertyGridTest, AnEntryOutOfRangeWarnsOnceAfterTheEditAndShowsTheMaximu
       return IDOK;
     };
     TypeValue(main, "usbAThreshold", "300");
-    testing::PumpUntil([&] { return !boxes.empty(); }, 1000);
-    testing::Pump();
+    test::PumpUntil([&] { return !boxes.empty(); }, 1000);
+    test::Pump();
     EXPECT_EQ(Item(main, "usbAThreshold")->value, "255");
     EXPECT_EQ(Shown(main, "usbAThreshold"), "255");
     // Within the range nothing is said.
     TypeValue(main, "usbAThreshold", "200");
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(Shown(main, "usbAThreshold"), "200");
   }});
   ASSERT_EQ(boxes.size(), 2u);
@@ -239,7 +239,7 @@ TEST_F(PropertyGridTest, AnEditTheUserLeavesByChoosingAnotherGroupIsKept) {
     ASSERT_NE(line, nullptr);
     line->setText("33");
     SelectNode(main, "portRoles");
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(Item(main, "ledBrightness")->value, "33");
     EXPECT_EQ(main.PropertyGrid()->OpenEditor(), nullptr);
     EXPECT_NE(main.PropertyGrid()->ViewItemFor(Item(main, "portCRole")), nullptr);
@@ -255,8 +255,8 @@ TEST_F(PropertyGridTest, TabCommitsAndGoesOnToTheNextRowsEditor) {
     ASSERT_NE(line, nullptr);
     line->setText("111");
     Key(line, Qt::Key_Tab);
-    testing::Pump();
-    testing::Pump();
+    test::Pump();
+    test::Pump();
     EXPECT_EQ(Item(main, "portMask")->value, "111");
     ASSERT_NE(grid->OpenEditor(), nullptr);
     EXPECT_EQ(grid->CurrentViewItem()->Item(), Item(main, "pdSvid"));
@@ -276,7 +276,7 @@ TEST_F(PropertyGridTest, ACommandCommitsTheValueStillInTheEditor) {
       Click(main, command);
       EXPECT_EQ(Item(main, "ledBrightness")->value, typed) << command;
       EXPECT_EQ(main.PropertyGrid()->OpenEditor(), nullptr) << command;
-      testing::Pump();
+      test::Pump();
     }
   }});
 }

@@ -15,7 +15,7 @@
 namespace korvane {
 namespace {
 
-using testing::DeviceFixture;
+using test::DeviceFixture;
 
 class SelectionDialogsTest : public DeviceFixture {
  protected:

@@ -7,21 +7,14 @@
 #include "core/files/CodeFile.h"
 #include "core/model/ChipDescription.h"
 #include "link/OperationKind.h"
+#include "support/RecordingMessageBox.h"
 
 namespace korvane {
 namespace {
 
-struct RecordedBoxes : IMessageBox {
-  std::vector<std::string> texts;
-  int ShowMessageBox(const std::string& text, const std::string&, unsigned) override {
-    texts.push_back(text);
-    return IDOK;
-  }
-};
-
 struct LinkSetupTest : ::testing::Test {
   CoreContext core;
-  RecordedBoxes boxes;
+  test::RecordingMessageBox boxes;
   ChipDescription desc{core};
   LinkContext link{core};
   test::FakeLine line;
@@ -50,12 +43,12 @@ struct LinkSetupTest : ::testing::Test {
 
 TEST_F(LinkSetupTest, NothingStartsWithoutAPortOrADescription) {
   EXPECT_EQ(KindOf(SetupDownload(link, desc, Download(TargetKind::Tool, true, true))), 0);
-  EXPECT_EQ(boxes.texts.back(), core.LookupText("NewNotify"));
+  EXPECT_EQ(boxes.Texts().back(), core.LookupText("NewNotify"));
   EXPECT_TRUE(askedCodePath.empty()) << "the choice is not asked for";
   Load();
   line.open = false;
   EXPECT_EQ(KindOf(SetupDownload(link, desc, Download(TargetKind::Tool, true, true))), 0);
-  EXPECT_EQ(boxes.texts.back(), core.LookupText("SELECT_PORT_NOTREADY"));
+  EXPECT_EQ(boxes.Texts().back(), core.LookupText("SELECT_PORT_NOTREADY"));
   EXPECT_EQ(KindOf(SetupRead(link, true, [] { return std::optional<TargetKind>(TargetKind::Tool); })), 0);
 }
 
@@ -101,7 +94,7 @@ TEST_F(LinkSetupTest, ACancelledChoiceOrAMissingCodeFileStartsNothing) {
                                        DownloadChoice{TargetKind::Tool, true, true, "/no/such.hex"});
                                  })),
             0);
-  EXPECT_FALSE(boxes.texts.empty()) << "the code file's failure is shown";
+  EXPECT_FALSE(boxes.Texts().empty()) << "the code file's failure is shown";
   EXPECT_EQ(KindOf(SetupRead(link, true, [] { return std::optional<TargetKind>(); })), 0);
 }
 

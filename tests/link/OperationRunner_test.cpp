@@ -9,6 +9,7 @@
 #include "core/text/TextFormat.h"
 #include "link/LinkReport.h"
 #include "link/OperationKind.h"
+#include "support/RecordingMessageBox.h"
 
 namespace korvane {
 namespace {
@@ -244,13 +245,7 @@ TEST_F(OperationRunnerTest, ACancelInTheMiddleOfAWriteEndsIt) {
 }
 
 TEST_F(OperationRunnerTest, PortReadyNamesWhatIsMissing) {
-  struct Boxes : IMessageBox {
-    std::vector<std::string> texts;
-    int ShowMessageBox(const std::string& text, const std::string&, unsigned) override {
-      texts.push_back(text);
-      return IDOK;
-    }
-  } boxes;
+  test::RecordingMessageBox boxes;
   core.messageBox = &boxes;
   EXPECT_TRUE(PortReady(link, true, true, true));
   EXPECT_FALSE(PortReady(link, true, true, false));
@@ -258,7 +253,7 @@ TEST_F(OperationRunnerTest, PortReadyNamesWhatIsMissing) {
   EXPECT_FALSE(PortReady(link, true, true, true));
   EXPECT_TRUE(PortReady(link, true, false, true));
   EXPECT_EQ(RunOperationBlocking(link, Request(kOpReadToolConfig)), kLinkPortNotOpen);
-  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"", "Port not ready", "Port not ready"}));
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"", "Port not ready", "Port not ready"}));
 }
 
 }  // namespace

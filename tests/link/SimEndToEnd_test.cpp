@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "LinkFixture.h"
-#include "SimProcess.h"
+#include "support/Simulator.h"
 #include "link/FrameLink.h"
 #include "link/LinkReport.h"
 #include "link/OperationKind.h"
@@ -38,8 +38,8 @@ struct SimEndToEnd : ::testing::Test {
 
   void Start(std::vector<std::string> extra) {
     extra.insert(extra.end(), {"--chip-type", std::to_string(test::kChipType)});
-    sim = std::make_unique<SimProcess>(extra);
-    ASSERT_TRUE(sim->Running());
+    sim = std::make_unique<SimProcess>();
+    ASSERT_TRUE(sim->Start(extra));
     PortSettings settings;
     settings.portName = sim->Link();
     ASSERT_TRUE(OpenPort(link, settings));

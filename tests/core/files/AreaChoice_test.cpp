@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "FilesTestUtil.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {
 
 TEST(AreaChoice, AnAreaFirstThenTheCodeFileWhenCodeIsChosen) {
-  testutil::TempDir dir;
+  test::TempDir dir;
   const std::string present = dir / "code.hex";
-  testutil::WriteText(present, ":00000001FF\r\n");
+  test::WriteText(present, ":00000001FF\r\n");
   const std::string missing = dir / "none.hex";
   const std::string folder = dir.Path();
   const struct {
