@@ -94,8 +94,8 @@ void CDuiHandlerMain::OnInit() {
   ApplySkinBackground();
   MarkLanguageEntries();
   OpenStoredPort();
-  if (mainTab_) mainTab_->SetTabPage(0);
-  pollTimer_ = dialog->StartTimer(2000, "");
+  if (mainTab_) mainTab_->SetTabPage(MAIN_TAB_EDITOR);
+  pollTimer_ = dialog->StartTimer(CODE_FILE_POLL_MS, "");
 }
 
 void CDuiHandlerMain::CreateLogPanel(CDuiControl& host) {
@@ -148,7 +148,7 @@ void CDuiHandlerMain::CreateChecksumList(CDuiControl& host) {
 // asked for the way the skin window asks.
 void CDuiHandlerMain::ApplySkinBackground() {
   int colour = 0;
-  OnSkinWindow(2, 1, reinterpret_cast<LPARAM>(&colour));
+  OnSkinWindow(SKIN_GET_VALUE, SKIN_COLOUR, reinterpret_cast<LPARAM>(&colour));
   CDuiControl* title = mainDialog_ ? mainDialog_->FindControl("title") : nullptr;
   if (!title || !title->Widget()) return;
   const QColor background((colour & 0xFF), (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
@@ -316,7 +316,7 @@ void CDuiHandlerMain::SelectItem(ConfigItem* item) {
     desc.currentItem = (item && item != root) ? item : nullptr;
     if (root) ClearGridRows(root);
   }
-  if (mainTab_ && mainTab_->GetTabPage() == 0) {
+  if (mainTab_ && mainTab_->GetTabPage() == MAIN_TAB_EDITOR) {
     SetControlVisible("navprowindow", true);
     if (propertyGrid_) propertyGrid_->show();
   }
@@ -338,27 +338,27 @@ void CDuiHandlerMain::BringToFront() {
 int CDuiHandlerMain::OnSkinWindow(int msg, WPARAM wParam, LPARAM lParam) {
   AppSettings& s = ctx_.settings;
   switch (msg) {
-    case 1:
+    case SKIN_GET_TYPE:
       if (auto* out = reinterpret_cast<int*>(wParam)) *out = s.Number("BkType");
       return 1;
-    case 2:
+    case SKIN_GET_VALUE:
       switch (wParam) {
-        case 0:
+        case SKIN_PICTURE_RESOURCE:
           if (auto* out = reinterpret_cast<int*>(lParam)) *out = s.Number("BkPicRes");
           return 1;
-        case 1:
+        case SKIN_COLOUR:
           if (auto* out = reinterpret_cast<int*>(lParam)) *out = s.Number("BkColor");
           return 1;
-        case 2:
+        case SKIN_PICTURE_FILE:
           if (auto* out = reinterpret_cast<std::string*>(lParam)) *out = s.Text("BkPicFile");
           return 1;
         default:
           return 0;
       }
-    case 3:
-      if (wParam == 0) s.WriteInt("BkPicRes", static_cast<int>(lParam));
-      else if (wParam == 1) s.WriteInt("BkColor", static_cast<int>(lParam));
-      else if (wParam == 2) {
+    case SKIN_SET_VALUE:
+      if (wParam == SKIN_PICTURE_RESOURCE) s.WriteInt("BkPicRes", static_cast<int>(lParam));
+      else if (wParam == SKIN_COLOUR) s.WriteInt("BkColor", static_cast<int>(lParam));
+      else if (wParam == SKIN_PICTURE_FILE) {
         if (auto* in = reinterpret_cast<const std::string*>(lParam)) s.WriteString("BkPicFile", *in);
       }
       return 1;
@@ -387,7 +387,7 @@ void CDuiHandlerMain::SwitchLanguage(int languageId) {
   app.restart = 1;
   // When the save prompt keeps the window open, this interface stays as it
   // is; a later close must end the program, not rebuild it.
-  if (!mainDialog_->EndDialog(2)) {
+  if (!mainDialog_->EndDialog(DUI_RESULT_CLOSE)) {
     app.restart = 0;
     app.language = previous;
   }
@@ -407,6 +407,7 @@ void CDuiHandlerMain::UpdateTitle(const std::string& suffix) {
 void CDuiHandlerMain::SetStatusText(const std::string& text, uint32_t colour) {
   if (!statusText_) return;
   statusText_->SetText(text);
+  // The runner's colours are 0x00BBGGRR; the control takes an opaque 0xFFRRGGBB.
   const uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
   statusText_->SetTextColor(0xFF000000u | (r << 16) | (g << 8) | b);
 }
@@ -420,7 +421,7 @@ void CDuiHandlerMain::ClearViews() {
   // The grid first: its rows point at the items the tree shows.
   if (propertyGrid_) propertyGrid_->ClearGrid();
   if (configTree_) configTree_->ClearTree();
-  if (mainTab_ && mainTab_->GetTabPage() == 0) {
+  if (mainTab_ && mainTab_->GetTabPage() == MAIN_TAB_EDITOR) {
     SetControlVisible("navprowindow", true);
     if (propertyGrid_) {
       propertyGrid_->show();
@@ -527,13 +528,14 @@ int CDuiHandlerMain::SaveLog() {
 
 // ---------------------------------------------------------------- device sums
 
-void CDuiHandlerMain::ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values) {
+void CDuiHandlerMain::ShowDeviceSums(int kind, const std::array<uint32_t, kChecksumRows>& values) {
   const OperationInfo* op = OperationInfoOf(kind);
   if (!checksumList_ || !op || !op->Serves(OpDirection::ReadInfo)) return;
   const int column = op->ToChip() ? CChecksumListCtrl::kChip : CChecksumListCtrl::kTool;
   checksumList_->ClearColumn(column);
-  for (int r = 0; r < 3; ++r) checksumList_->SetCell(r, column, StrFormat("0x%08X", values[r]));
-  for (int r = 3; r < 6; ++r) checksumList_->SetCell(r, column, StrFormat("%d Byte", static_cast<int>(values[r])));
+  for (int r = kRowConf; r <= kRowOption; ++r) checksumList_->SetCell(r, column, StrFormat("0x%08X", values[r]));
+  for (int r = kRowConfSize; r <= kRowOptionSize; ++r)
+    checksumList_->SetCell(r, column, StrFormat("%d Byte", static_cast<int>(values[r])));
 }
 
 }  // namespace korvane

@@ -64,7 +64,7 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   void RefreshChecksums(const std::string& codePath);
   // Fills the tool's or the chip's column (by the information kind's
   // target): three checksums, three sizes.
-  void ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values);
+  void ShowDeviceSums(int kind, const std::array<uint32_t, kChecksumRows>& values);
 
   // Where the PC-side checksums show: the checksum bar and column 1 of the list.
   bool HasChecksumBar() const override;

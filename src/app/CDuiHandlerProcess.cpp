@@ -21,11 +21,11 @@ void CDuiHandlerProcess::OnInit() {
   // An earlier worker still holds the link: nothing runs, so nothing would
   // ever ask this dialog to close.
   ReportResult(link_, kLinkCancelled, kind);
-  if (CDuiDialog* dialog = AttachedDialog()) dialog->PostMessage(UM_END_DIALOG, 2, 0);
+  if (CDuiDialog* dialog = AttachedDialog()) dialog->PostMessage(UM_END_DIALOG, DUI_RESULT_CLOSE, 0);
 }
 
 int CDuiHandlerProcess::OnEndDialog(int code) {
-  if (code == 2) {
+  if (code == DUI_RESULT_CLOSE) {
     link_.userCancel.store(1);
     link_.cancel.store(1);
   }
@@ -57,7 +57,7 @@ bool StartOperation(AppContext& context, AppLinkView& view, OperationRequest req
   }
   if (!StopWorker(link)) return false;
   if (CDuiDialog* old = view.ProgressDialog()) {
-    old->PostMessage(UM_END_DIALOG, 2, 0);
+    old->PostMessage(UM_END_DIALOG, DUI_RESULT_CLOSE, 0);
     view.SetProgressDialog(nullptr);
   }
   link.userCancel.store(0);

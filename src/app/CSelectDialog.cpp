@@ -17,7 +17,7 @@ CSelectDialog::CSelectDialog(AppContext& context, const char* className, const c
 int CSelectDialog::Show() {
   CDuiDialog* parent = withParent_ && ctx_.main ? ctx_.main->MainDialog() : nullptr;
   if (RunDialog(templateName_, parent) == 0 && !AttachedDialog()) return 0;
-  return confirmed_ ? 1 : 2;
+  return confirmed_ ? DUI_RESULT_OK : DUI_RESULT_CLOSE;
 }
 
 int CSelectDialog::OnDuiMessage(int uID, const std::string& name, int msg, WPARAM wParam, LPARAM lParam) {
@@ -29,7 +29,7 @@ int CSelectDialog::OnDuiMessage(int uID, const std::string& name, int msg, WPARA
   if (name == "buttonok") {
     if (Confirm()) {
       CDuiDialog* dialog = AttachedDialog();
-      if (dialog && dialog->EndDialog(1)) confirmed_ = 1;
+      if (dialog && dialog->EndDialog(DUI_RESULT_OK)) confirmed_ = 1;
     }
     return 1;
   }

@@ -66,7 +66,7 @@ class CSelectDialog : public CDuiDialogHandler {
 };
 
 // Runs a dialog made with new for one command and releases its handler;
-// after reads the dialog before it goes. The dialog's result (1 confirmed).
+// after reads the dialog before it goes. The dialog's result (DUI_RESULT_OK confirmed).
 template <typename Dialog>
 int RunSelectDialog(DuiSystem& dui, Dialog* dialog, const std::function<void(Dialog&)>& after = {}) {
   const int result = dialog->DoModal();

@@ -51,7 +51,7 @@ bool HexWindowCommands::Start(OperationRequest request) {
   return device && device->Start(std::move(request));
 }
 
-bool HexWindowCommands::AskArea() { return RunSelectDialog(*ctx_.dui, new CSelectFlashTypeDlg(ctx_)) == 1; }
+bool HexWindowCommands::AskArea() { return RunSelectDialog(*ctx_.dui, new CSelectFlashTypeDlg(ctx_)) == DUI_RESULT_OK; }
 
 void HexWindowCommands::PlaceWindowBytes(OperationRequest& request, AreaKind area) {
   IHexEditor* hex = Window();

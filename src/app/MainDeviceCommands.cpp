@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "app/AppContext.h"
+#include "app/AppMessages.h"
 #include "app/CBurnOptionDlg.h"
 #include "app/CDuiHandlerComSelect.h"
 #include "app/CDuiHandlerMain.h"
@@ -40,7 +41,7 @@ std::optional<std::string> AskWithCodeFile(DuiSystem& dui, Dialog* dialog, const
   dialog->codePath = codePath;
   std::string chosen;
   const int result = RunSelectDialog<Dialog>(dui, dialog, [&](Dialog& d) { chosen = d.codePath; });
-  if (result != 1) return std::nullopt;
+  if (result != DUI_RESULT_OK) return std::nullopt;
   return chosen;
 }
 
@@ -67,7 +68,7 @@ void MainDeviceCommands::OpenStoredPort() {
   if (CDuiDialog* dialog = main_.MainDialog()) {
     watchTimer_ = new QTimer(dialog);
     QObject::connect(watchTimer_, &QTimer::timeout, dialog, [this] { PollDevices(); });
-    watchTimer_->start(1000);
+    watchTimer_->start(DEVICE_POLL_MS);
   }
 }
 
@@ -97,7 +98,7 @@ void MainDeviceCommands::PortSettings() {
 
 int MainDeviceCommands::Read() {
   auto request = SetupRead(ctx_.link, ctx_.session.description.HasTree(), [&]() -> std::optional<TargetKind> {
-    if (RunSelectDialog(*ctx_.dui, new CSelectOperatorTypeDlg(ctx_)) != 1) return std::nullopt;
+    if (RunSelectDialog(*ctx_.dui, new CSelectOperatorTypeDlg(ctx_)) != DUI_RESULT_OK) return std::nullopt;
     return ctx_.choices.operationTarget == 1 ? TargetKind::Chip : TargetKind::Tool;
   });
   return request ? Start(std::move(*request)) : 0;
@@ -149,7 +150,7 @@ int MainDeviceCommands::BurnOption() {
   int areas = 0;
   const int result = RunSelectDialog<CBurnOptionDlg>(dui, new CBurnOptionDlg(ctx_, record.bytes[0]),
                                                      [&](CBurnOptionDlg& d) { areas = d.Areas(); });
-  if (result != 1) return 0;
+  if (result != DUI_RESULT_OK) return 0;
   record.bytes[0] = static_cast<uint8_t>(areas);
   return Start(BurnConfigRequest(record));
 }
@@ -166,7 +167,7 @@ int MainDeviceCommands::ExportHex() {
   auto* dialog = new CSelectExportHexDlg(ctx_);
   dialog->codePath = GetCodeFilePath(desc);
   CDuiDialog* mainDialog = main_.MainDialog();
-  if (mainDialog && mainDialog->FindControl("tabctrl.main") && dialog->DoModal() == 1) {
+  if (mainDialog && mainDialog->FindControl("tabctrl.main") && dialog->DoModal() == DUI_RESULT_OK) {
     const std::string target = ctx_.choices.exportPath;
     std::error_code ec;
     bool go = true;

@@ -6,6 +6,7 @@
 #include <QTreeWidgetItem>
 
 #include "app/AppContext.h"
+#include "app/AppMessages.h"
 #include "app/CConfigTreeCtrl.h"
 #include "app/CDuiHandlerMain.h"
 #include "app/CPropertyGridCtrl.h"
@@ -27,7 +28,7 @@ CDuiControl* MainTab(CDuiHandlerMain& main) {
 }
 
 void ShowFirstPage(CDuiHandlerMain& main) {
-  if (CDuiControl* tab = MainTab(main)) tab->SetTabPage(0);
+  if (CDuiControl* tab = MainTab(main)) tab->SetTabPage(MAIN_TAB_EDITOR);
 }
 
 // A value still in the grid's editor belongs to the project before anything
@@ -64,7 +65,7 @@ int CommandNewProject(CDuiHandlerMain& main) {
   if (!MainTab(main)) return 1;
 
   auto* dialog = new CSelectDeviceTypeDlg(*ctx.dui, ctx.core, main.MainDialog());
-  if (dialog->Show() == 1) {
+  if (dialog->Show() == DUI_RESULT_OK) {
     main.ClearViews();
     desc.ClearDescription();
     main.Session().newProjectUnsaved = 0;
