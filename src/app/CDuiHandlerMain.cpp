@@ -20,7 +20,6 @@
 #include "app/HexEditorLoader.h"
 #include "app/HexWindowCommands.h"
 #include "app/MainDeviceCommands.h"
-#include "core/files/ImagePreparation.h"
 #include "core/model/ProjectFile.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiControl.h"
