@@ -33,17 +33,10 @@ bool ImportBinFile(const std::string& path, CMemoryAccess& source) {
   return true;
 }
 
-bool ExportBinFile(const std::string& path, CMemoryAccess& source) {
+bool ExportBinFile(const std::string& path, std::span<const uint8_t> bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
-  int32_t first = 0, last = -1;
-  bool ok = true;
-  if (source.GetRange(&first, &last) && last >= first) {
-    const uint32_t n = static_cast<uint32_t>(last - first + 1);
-    std::vector<uint8_t> buffer(n);
-    const uint32_t got = source.Read(0, 0, buffer.data(), n);
-    ok = std::fwrite(buffer.data(), 1, got, f) == got;
-  }
+  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   if (std::fclose(f) != 0) ok = false;
   return ok;
 }
