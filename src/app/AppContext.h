@@ -1,5 +1,6 @@
 #pragma once
 // The records of one interface pass of the application, around the core's.
+#include "app/AppSession.h"
 #include "app/DialogChoices.h"
 #include "core/model/CoreContext.h"
 #include "link/LinkContext.h"
@@ -16,6 +17,7 @@ struct AppContext {
   AppContext(CKorvaneApp& application, AppSettings& store) : app(application), settings(store) {}
 
   CoreContext core;
+  AppSession session{core};        // the project; it outlives the windows of the pass
   CKorvaneApp& app;
   AppSettings& settings;
   DuiSystem* dui = nullptr;        // the framework of this pass

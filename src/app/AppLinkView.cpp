@@ -67,7 +67,7 @@ void AppLinkView::OperationEnded() {
   QMetaObject::invokeMethod(
       mainDialog_,
       [this] {
-        if (CDuiDialog* dialog = progress_.load()) dialog->PostMessage(UM_END_DIALOG, 2, 0);
+        if (CDuiDialog* dialog = progress_.load()) dialog->PostMessage(UM_END_DIALOG, DUI_RESULT_CLOSE, 0);
       },
       Qt::QueuedConnection);
 }

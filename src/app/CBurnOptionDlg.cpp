@@ -1,22 +1,20 @@
 #include "app/CBurnOptionDlg.h"
 
-namespace korvane {
+#include "link/LinkArea.h"
 
-namespace {
-constexpr int kCode = 1, kConf = 2, kOption = 4;
-}
+namespace korvane {
 
 CBurnOptionDlg::CBurnOptionDlg(AppContext& context, int areaSet)
     : CSelectDialog(context, "CBurnOptionDlg", "dlg_burn_option"), areas_(areaSet) {}
 
 void CBurnOptionDlg::OnInit() {
   // Code is never burnt without its option bytes, so the box stands for both.
-  SetChecked("CodeArea", (areas_ & (kCode | kOption)) == (kCode | kOption));
-  SetChecked("ConfArea", (areas_ & kConf) != 0);
+  SetChecked("CodeArea", BurnsCode(static_cast<uint8_t>(areas_)));
+  SetChecked("ConfArea", BurnsConf(static_cast<uint8_t>(areas_)));
 }
 
 bool CBurnOptionDlg::Confirm() {
-  areas_ = (IsChecked("CodeArea") ? kCode | kOption : 0) | (IsChecked("ConfArea") ? kConf : 0);
+  areas_ = BurnMask(IsChecked("CodeArea"), IsChecked("ConfArea"));
   return true;  // burning nothing is a choice too
 }
 

@@ -103,7 +103,7 @@ void CDuiHandlerComSelect::SetComboValue(const std::string& name, const std::str
 }
 
 int CDuiHandlerComSelect::OnEndDialog(int code) {
-  if (code != 1) return 1;
+  if (code != DUI_RESULT_OK) return 1;
   texts_.port = ComboValue("SerialComb");
   texts_.baudrate = ComboValue("BaudrateComb");
   texts_.databit = ComboValue("DatabitComb");

@@ -1,7 +1,6 @@
 #include "app/CDuiHandlerMain.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include <QActionGroup>
 #include <QApplication>
@@ -19,17 +18,16 @@
 #include "app/CKorvaneApp.h"
 #include "app/CRichEditExt.h"
 #include "app/HexEditorLoader.h"
+#include "app/HexWindowCommands.h"
 #include "app/MainDeviceCommands.h"
-#include "core/files/BinFile.h"
-#include "core/files/ImagePreparation.h"
 #include "core/model/ProjectFile.h"
-#include "core/text/AtomicFile.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
 #include "dui/DuiSystem.h"
 #include "hexeditor/IHexEditor.h"
 #include "link/LinkTypes.h"
+#include "link/OperationKind.h"
 
 namespace korvane {
 
@@ -37,33 +35,27 @@ namespace {
 
 constexpr const char* kClassName = "CDuiHandlerMain";
 
-bool SameArea(int a, int b) {
-  auto area = [](int kind) {
-    switch (kind) {
-      case 8: case 9: return 1;    // code
-      case 12: case 13: return 2;  // conf
-      case 16: case 17: return 3;  // option
-      default: return 0;
-    }
-  };
-  return area(a) != 0 && area(a) == area(b);
+// The target a device button names ("btn-chip-checksum", "btn-read-tool", ...).
+TargetKind ButtonTarget(const std::string& name) {
+  return name.find("-chip") != std::string::npos ? TargetKind::Chip : TargetKind::Tool;
 }
 
 }  // namespace
 
 CDuiHandlerMain::CDuiHandlerMain(AppContext& context)
-    : ctx_(context), description_(context.core), readBackImage_(0x10000, 0) {
+    : ctx_(context), session_(context.session), hex_(std::make_unique<HexWindowCommands>(context, *this)) {
   ctx_.main = this;
 }
 
 CDuiHandlerMain::~CDuiHandlerMain() {
+  // The views go with the window; the project stays with the session until
+  // the pass ends.
   ClearViews();
-  description_.ClearDescription();
-  // The grid's rows point into the description this handler owns.
   if (ctx_.grid == propertyGrid_) ctx_.grid = nullptr;
-  delete propertyGrid_.data();
   if (ctx_.main == this) ctx_.main = nullptr;
 }
+
+ChipDescription& CDuiHandlerMain::Description() const { return session_.description; }
 
 int CDuiHandlerMain::Box(const std::string& key, unsigned type, bool withParent) {
   DuiSystem& dui = *ctx_.dui;
@@ -89,7 +81,7 @@ void CDuiHandlerMain::OnInit() {
   if (CDuiControl* list = dialog->FindControl("checksumwindow")) CreateChecksumList(*list);
   if (CDuiControl* grid = dialog->FindControl("navprowindow")) {
     auto warn = [this](const std::string& text) { PostWarning(text); };
-    propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), description_, warn, ctx_.dui->Text("Param"),
+    propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), session_.grid, warn, ctx_.dui->Text("Param"),
                                           ctx_.dui->Text("Value"));
     ctx_.grid = propertyGrid_;
     // A commit may switch items on or off: the tree shows that at once.
@@ -101,8 +93,8 @@ void CDuiHandlerMain::OnInit() {
   ApplySkinBackground();
   MarkLanguageEntries();
   OpenStoredPort();
-  if (mainTab_) mainTab_->SetTabPage(0);
-  pollTimer_ = dialog->StartTimer(2000, "");
+  if (mainTab_) mainTab_->SetTabPage(MAIN_TAB_EDITOR);
+  pollTimer_ = dialog->StartTimer(CODE_FILE_POLL_MS, "");
 }
 
 void CDuiHandlerMain::CreateLogPanel(CDuiControl& host) {
@@ -133,8 +125,8 @@ void CDuiHandlerMain::CreateHexWindow(CDuiControl& host) {
   if (!editor) return;
   hexWindow_ = editor;
   host.HostWidget(editor->EditorWindow());
-  hexDataSource_.SetBlock(0, 0, nullptr);
-  editor->SetDataSource(&hexDataSource_);
+  session_.hexData.SetBlock(0, 0, nullptr);
+  editor->SetDataSource(&session_.hexData);
   editor->SetOptionB(1);
   editor->SetOptionA(1);
   editor->SetBytesPerLine(16);
@@ -155,7 +147,7 @@ void CDuiHandlerMain::CreateChecksumList(CDuiControl& host) {
 // asked for the way the skin window asks.
 void CDuiHandlerMain::ApplySkinBackground() {
   int colour = 0;
-  OnSkinWindow(2, 1, reinterpret_cast<LPARAM>(&colour));
+  OnSkinWindow(SKIN_GET_VALUE, SKIN_COLOUR, reinterpret_cast<LPARAM>(&colour));
   CDuiControl* title = mainDialog_ ? mainDialog_->FindControl("title") : nullptr;
   if (!title || !title->Widget()) return;
   const QColor background((colour & 0xFF), (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
@@ -190,7 +182,7 @@ int CDuiHandlerMain::OnCommandConfig() { return device_ ? device_->Config() : 0;
 int CDuiHandlerMain::OnCommandBurnOption() { return device_ ? device_->BurnOption() : 0; }
 int CDuiHandlerMain::OnCommandChecksum() { return device_ ? device_->Checksum() : 0; }
 int CDuiHandlerMain::OnCommandExportHex() { return device_ ? device_->ExportHex() : 0; }
-int CDuiHandlerMain::OnDeviceCommand(const std::string& name) { return device_ ? device_->DeviceCommand(name) : 0; }
+int CDuiHandlerMain::OnCommandDeviceSums(TargetKind target) { return device_ ? device_->DeviceSums(target) : 0; }
 void CDuiHandlerMain::OnDeviceChange(WPARAM event) {
   if (device_) device_->DeviceChange(event);
 }
@@ -199,7 +191,7 @@ void CDuiHandlerMain::OnPortSettings() {
 }
 void CDuiHandlerMain::OnOperationResult(int kind, LPARAM record) {
   if (device_) device_->OperationResult(kind, record);
-  else if (kind != 23 && kind != 24) delete reinterpret_cast<ReadResult*>(record);  // posted reads are ours
+  else if (!OperationServes(kind, OpDirection::ReadInfo)) delete reinterpret_cast<ReadResult*>(record);  // posted reads are ours
 }
 
 // ---------------------------------------------------------------- closing and timer
@@ -207,7 +199,7 @@ void CDuiHandlerMain::OnOperationResult(int kind, LPARAM record) {
 int CDuiHandlerMain::OnEndDialog(int) {
   // A value still in the grid's editor belongs to the project the prompt asks about.
   if (propertyGrid_) propertyGrid_->FinishEditing();
-  if (!ConfirmSave(description_, ctx_.dui)) return 0;
+  if (!ConfirmSave(session_.description, ctx_.dui)) return 0;
   // Without a restart request the closing window ends the program: the
   // application's loop returns with status 0.
   return 1;
@@ -261,11 +253,12 @@ int CDuiHandlerMain::DispatchCommand(const std::string& name) {
   if (name == "btn-log-close") return HideLogPanel();
   if (name == "btn-log-cls") return ClearLog();
   if (name == "btn-log-save") return SaveLog();
-  if (name == "btn-tool-checksum" || name == "btn-chip-checksum" || name == "btn-read-tool" ||
-      name == "btn-read-chip" || name == "btn-write-tool" || name == "btn-write-chip" || name == "btn-check-sum")
-    return OnDeviceCommand(name);
-  if (name == "btn-export") return ExportBin();
-  if (name == "btn-import") return ImportBin();
+  if (name == "btn-tool-checksum" || name == "btn-chip-checksum") return OnCommandDeviceSums(ButtonTarget(name));
+  if (name == "btn-read-tool" || name == "btn-read-chip") return hex_->Read(ButtonTarget(name));
+  if (name == "btn-write-tool" || name == "btn-write-chip") return hex_->Write(ButtonTarget(name));
+  if (name == "btn-check-sum") return hex_->Compare();
+  if (name == "btn-export") return hex_->ExportBin();
+  if (name == "btn-import") return hex_->ImportBin();
   if (name == "item_chinese" || name == "item_english") {
     const bool chinese = name == "item_chinese";
     if (ctx_.app.language == (chinese ? kLangChinese : kLangEnglish)) return 1;
@@ -312,16 +305,17 @@ int CDuiHandlerMain::OnNotify(const std::string& name, int msg, WPARAM wParam, L
 }
 
 void CDuiHandlerMain::SelectItem(ConfigItem* item) {
-  ConfigItem* root = description_.root.get();
+  ChipDescription& desc = session_.description;
+  ConfigItem* root = desc.root.get();
   if (propertyGrid_) {
     // What the user typed for the group shown so far is committed first.
     propertyGrid_->FinishEditing();
-    ShowItemInGrid(description_, item, propertyGrid_->Model());
+    ShowItemInGrid(desc, item, session_.grid);
   } else {
-    description_.currentItem = (item && item != root) ? item : nullptr;
+    desc.currentItem = (item && item != root) ? item : nullptr;
     if (root) ClearGridRows(root);
   }
-  if (mainTab_ && mainTab_->GetTabPage() == 0) {
+  if (mainTab_ && mainTab_->GetTabPage() == MAIN_TAB_EDITOR) {
     SetControlVisible("navprowindow", true);
     if (propertyGrid_) propertyGrid_->show();
   }
@@ -343,27 +337,27 @@ void CDuiHandlerMain::BringToFront() {
 int CDuiHandlerMain::OnSkinWindow(int msg, WPARAM wParam, LPARAM lParam) {
   AppSettings& s = ctx_.settings;
   switch (msg) {
-    case 1:
+    case SKIN_GET_TYPE:
       if (auto* out = reinterpret_cast<int*>(wParam)) *out = s.Number("BkType");
       return 1;
-    case 2:
+    case SKIN_GET_VALUE:
       switch (wParam) {
-        case 0:
+        case SKIN_PICTURE_RESOURCE:
           if (auto* out = reinterpret_cast<int*>(lParam)) *out = s.Number("BkPicRes");
           return 1;
-        case 1:
+        case SKIN_COLOUR:
           if (auto* out = reinterpret_cast<int*>(lParam)) *out = s.Number("BkColor");
           return 1;
-        case 2:
+        case SKIN_PICTURE_FILE:
           if (auto* out = reinterpret_cast<std::string*>(lParam)) *out = s.Text("BkPicFile");
           return 1;
         default:
           return 0;
       }
-    case 3:
-      if (wParam == 0) s.WriteInt("BkPicRes", static_cast<int>(lParam));
-      else if (wParam == 1) s.WriteInt("BkColor", static_cast<int>(lParam));
-      else if (wParam == 2) {
+    case SKIN_SET_VALUE:
+      if (wParam == SKIN_PICTURE_RESOURCE) s.WriteInt("BkPicRes", static_cast<int>(lParam));
+      else if (wParam == SKIN_COLOUR) s.WriteInt("BkColor", static_cast<int>(lParam));
+      else if (wParam == SKIN_PICTURE_FILE) {
         if (auto* in = reinterpret_cast<const std::string*>(lParam)) s.WriteString("BkPicFile", *in);
       }
       return 1;
@@ -392,7 +386,7 @@ void CDuiHandlerMain::SwitchLanguage(int languageId) {
   app.restart = 1;
   // When the save prompt keeps the window open, this interface stays as it
   // is; a later close must end the program, not rebuild it.
-  if (!mainDialog_->EndDialog(2)) {
+  if (!mainDialog_->EndDialog(DUI_RESULT_CLOSE)) {
     app.restart = 0;
     app.language = previous;
   }
@@ -412,6 +406,7 @@ void CDuiHandlerMain::UpdateTitle(const std::string& suffix) {
 void CDuiHandlerMain::SetStatusText(const std::string& text, uint32_t colour) {
   if (!statusText_) return;
   statusText_->SetText(text);
+  // The runner's colours are 0x00BBGGRR; the control takes an opaque 0xFFRRGGBB.
   const uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
   statusText_->SetTextColor(0xFF000000u | (r << 16) | (g << 8) | b);
 }
@@ -425,7 +420,7 @@ void CDuiHandlerMain::ClearViews() {
   // The grid first: its rows point at the items the tree shows.
   if (propertyGrid_) propertyGrid_->ClearGrid();
   if (configTree_) configTree_->ClearTree();
-  if (mainTab_ && mainTab_->GetTabPage() == 0) {
+  if (mainTab_ && mainTab_->GetTabPage() == MAIN_TAB_EDITOR) {
     SetControlVisible("navprowindow", true);
     if (propertyGrid_) {
       propertyGrid_->show();
@@ -453,11 +448,9 @@ void CDuiHandlerMain::PostWarning(const std::string& text) {
                            [](LPARAM l) { delete reinterpret_cast<WarningText*>(l); });
 }
 
-void CDuiHandlerMain::PollCodeFile() { korvane::PollCodeFile(description_, codeFileSnapshot_, *this); }
+void CDuiHandlerMain::PollCodeFile() { session_.PollCodeFile(*this); }
 
-void CDuiHandlerMain::RefreshChecksums(const std::string& codePath) {
-  korvane::RefreshChecksums(description_, codePath, *this);
-}
+void CDuiHandlerMain::RefreshChecksums(const std::string& codePath) { session_.RefreshChecksums(codePath, *this); }
 
 bool CDuiHandlerMain::HasChecksumBar() const { return checksumBar_ != nullptr; }
 
@@ -485,35 +478,36 @@ void CDuiHandlerMain::RelayoutMainWindow() {
 }
 
 int CDuiHandlerMain::ShowLogPanel() {
-  for (const char* n : {"tabctrl.log.rect", "tabctrl.log.message", "btn-log-close", "btn-log-save", "btn-log-cls"})
-    SetControlVisible(n, true);
-  SetControlVisible("btn-log-show", false);
-  SetControlVisible("logwindow", true);
-  if (mainDialog_) {
-    const std::pair<const char*, const char*> positions[] = {{"area-left-background", "0,85,2,-260"},
-                                                             {"area-right-background", "-2,85,-0,-260"},
-                                                             {"tabctrl.main", "2,80,-2,-260"}};
-    for (const auto& [n, p] : positions)
-      if (CDuiControl* c = mainDialog_->FindControl(n)) c->SetPositionText(p);
-  }
-  RelayoutMainWindow();
+  SetLogPanelShown(true);
   return 0;
 }
 
 int CDuiHandlerMain::HideLogPanel() {
+  SetLogPanelShown(false);
+  return 0;
+}
+
+// The log panel's controls come and go together; the areas above it make
+// room for it (their position texts end 260 pixels above the bottom) or take
+// the room back.
+void CDuiHandlerMain::SetLogPanelShown(bool shown) {
   for (const char* n : {"tabctrl.log.rect", "tabctrl.log.message", "btn-log-close", "btn-log-save", "btn-log-cls"})
-    SetControlVisible(n, false);
-  SetControlVisible("btn-log-show", true);
-  SetControlVisible("logwindow", false);
+    SetControlVisible(n, shown);
+  SetControlVisible("btn-log-show", !shown);
+  SetControlVisible("logwindow", shown);
   if (mainDialog_) {
-    const std::pair<const char*, const char*> positions[] = {{"area-left-background", "0,85,2,-0"},
-                                                             {"area-right-background", "-2,85,-0,-0"},
-                                                             {"tabctrl.main", "2,80,-2,-31"}};
-    for (const auto& [n, p] : positions)
-      if (CDuiControl* c = mainDialog_->FindControl(n)) c->SetPositionText(p);
+    struct Position {
+      const char* control;
+      const char* withLog;
+      const char* withoutLog;
+    };
+    const Position positions[] = {{"area-left-background", "0,85,2,-260", "0,85,2,-0"},
+                                  {"area-right-background", "-2,85,-0,-260", "-2,85,-0,-0"},
+                                  {"tabctrl.main", "2,80,-2,-260", "2,80,-2,-31"}};
+    for (const Position& p : positions)
+      if (CDuiControl* c = mainDialog_->FindControl(p.control)) c->SetPositionText(shown ? p.withLog : p.withoutLog);
   }
   RelayoutMainWindow();
-  return 0;
 }
 
 int CDuiHandlerMain::ClearLog() {
@@ -537,79 +531,16 @@ void CDuiHandlerMain::ShowWriteError(const std::string& path) {
                      MB_OK | MB_ICONERROR);
 }
 
-// ---------------------------------------------------------------- hex window
+// ---------------------------------------------------------------- device sums
 
-int CDuiHandlerMain::ExportBin() {
-  FileDialogRequest request;
-  request.defaultExtension = "bin";
-  request.filter = "Bin File(*.bin)|*.bin||";
-  std::string path;
-  if (!ctx_.dui->SaveFileName(request, path)) return 0;
-  // The bytes the hex window holds; without a window the file is empty.
-  std::string bytes;
-  if (hexWindow_) {
-    int32_t first = 0, last = 0;
-    hexWindow_->GetRange(&first, &last);
-    const int64_t n = static_cast<int64_t>(last) - first + 1;
-    if (n > 0) {
-      bytes.resize(static_cast<size_t>(n));
-      bytes.resize(hexWindow_->ReadBytes(0, reinterpret_cast<uint8_t*>(bytes.data()), static_cast<uint32_t>(n)));
-    }
-  }
-  // A failed write leaves the file that was there whole.
-  if (!ReplaceFileAtomically(path, bytes)) ShowWriteError(path);
-  return 0;
-}
-
-int CDuiHandlerMain::ImportBin() {
-  FileDialogRequest request;
-  request.defaultExtension = "bin";
-  request.filter = "Bin File(*.bin)|*.bin||";
-  std::string path;
-  if (!ctx_.dui->OpenFileName(request, path)) return 0;
-  if (!ImportBinFile(path, hexDataSource_)) return 0;
-  if (hexWindow_) {
-    hexWindow_->BeginLoad(0);
-    hexWindow_->ResetView(0, 1, 0);
-    hexWindow_->RefreshView();
-    hexWindow_->EndLoad(1);
-  }
-  return 0;
-}
-
-void CDuiHandlerMain::ShowHexRead(int kind, const uint8_t* data, uint32_t size, uint32_t address) {
-  if (hexWindow_) {
-    int32_t first = 0, last = 0;
-    hexWindow_->GetRange(&first, &last);
-    if (static_cast<int64_t>(last) - first + 1 != static_cast<int64_t>(size)) {
-      hexDataSource_.SetBlock(size, 0, data);
-      if (!SameArea(lastHexReadKind_, kind)) hexWindow_->RefreshView();
-    }
-    hexWindow_->BeginLoad(0);
-    hexWindow_->WriteBytes(0, data, size);
-    hexWindow_->SetBaseAddress(address);
-    hexWindow_->EndLoad(1);
-  }
-  lastHexReadKind_ = kind;
-}
-
-void CDuiHandlerMain::PostReadResult(int kind, std::unique_ptr<ReadResult> result) {
-  if (!mainDialog_ || !result) return;
-  mainDialog_->PostMessage(UM_OPERATION_RESULT, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(result.release()),
-                           [](LPARAM l) { delete reinterpret_cast<ReadResult*>(l); });
-}
-
-void CDuiHandlerMain::SendDeviceInfo(int kind, const DeviceInfoRecord& record) {
-  if (mainDialog_)
-    mainDialog_->SendMessage(UM_OPERATION_RESULT, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(&record));
-}
-
-void CDuiHandlerMain::ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values) {
-  if (!checksumList_ || (kind != 23 && kind != 24)) return;
-  const int column = kind == 23 ? CChecksumListCtrl::kTool : CChecksumListCtrl::kChip;
+void CDuiHandlerMain::ShowDeviceSums(int kind, const std::array<uint32_t, kChecksumRows>& values) {
+  const OperationInfo* op = OperationInfoOf(kind);
+  if (!checksumList_ || !op || !op->Serves(OpDirection::ReadInfo)) return;
+  const int column = op->ToChip() ? CChecksumListCtrl::kChip : CChecksumListCtrl::kTool;
   checksumList_->ClearColumn(column);
-  for (int r = 0; r < 3; ++r) checksumList_->SetCell(r, column, StrFormat("0x%08X", values[r]));
-  for (int r = 3; r < 6; ++r) checksumList_->SetCell(r, column, StrFormat("%d Byte", static_cast<int>(values[r])));
+  for (int r = kRowConf; r <= kRowOption; ++r) checksumList_->SetCell(r, column, StrFormat("0x%08X", values[r]));
+  for (int r = kRowConfSize; r <= kRowOptionSize; ++r)
+    checksumList_->SetCell(r, column, StrFormat("%d Byte", static_cast<int>(values[r])));
 }
 
 }  // namespace korvane

@@ -1,12 +1,12 @@
 #pragma once
 // The main window's handler: builds the views of "dlg_main", dispatches every
-// command by control name, keeps title, status text and checksum bar, and
-// owns the loaded description and the hex window's data.
+// command by control name, and keeps title, status text, checksum bar and log
+// panel. The project it shows is the session's (AppSession); the device
+// commands and the hex window's commands are classes of their own.
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <QFont>
 #include <QPointer>
@@ -16,7 +16,6 @@
 #include "app/CPropertyGridCtrl.h"
 #include "app/CRichEditExt.h"
 #include "core/files/PcChecksums.h"
-#include "core/model/CMemoryAccess.h"
 #include "core/model/ChipDescription.h"
 #include "dui/CDuiDialog.h"
 #include "dui/CDuiHandler.h"
@@ -26,8 +25,10 @@ class QWidget;
 
 namespace korvane {
 
+class AppSession;
 class CDuiControl;
 class CDuiDialog;
+class HexWindowCommands;
 class IHexEditor;
 class MainDeviceCommands;
 struct AppContext;
@@ -60,16 +61,9 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   void PostWarning(const std::string& text);
   void PollCodeFile();
   void RefreshChecksums(const std::string& codePath);
-  // Puts an area read from the device into the hex window (kinds 8, 9, 12, 13, 16, 17).
-  void ShowHexRead(int kind, const uint8_t* data, uint32_t size, uint32_t address);
-  // Fills the tool's (kind 23) or the chip's (24) column: three checksums, three sizes.
-  void ShowDeviceSums(int kind, const std::array<uint32_t, 6>& values);
-
-  // How the operation runner's results reach the main window, from any
-  // thread: an area read is posted and passes to the window; an information
-  // record is sent and stays with the caller, who waits until it is shown.
-  void PostReadResult(int kind, std::unique_ptr<ReadResult> result);
-  void SendDeviceInfo(int kind, const DeviceInfoRecord& record);
+  // Fills the tool's or the chip's column (by the information kind's
+  // target): three checksums, three sizes.
+  void ShowDeviceSums(int kind, const std::array<uint32_t, kChecksumRows>& values);
 
   // Where the PC-side checksums show: the checksum bar and column 1 of the list.
   bool HasChecksumBar() const override;
@@ -84,15 +78,12 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int SaveLog();
   // "WriteFileError" with the path, over the main window.
   void ShowWriteError(const std::string& path);
-  // Binary exchange with the hex window.
-  int ExportBin();
-  int ImportBin();
 
   // What the views and tests reach.
   AppContext& Context() const { return ctx_; }
+  AppSession& Session() const { return session_; }
+  ChipDescription& Description() const;
   CDuiDialog* MainDialog() const { return mainDialog_; }
-  ChipDescription& Description() { return description_; }
-  CMemoryAccess& HexDataSource() { return hexDataSource_; }
   IHexEditor* HexWindow() const { return hexWindow_; }
   CRichEditExt* LogPanel() const { return logPanel_; }
   CConfigTreeCtrl* ConfigTree() const { return configTree_; }
@@ -100,12 +91,10 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   QWidget* PropertyGridHost() const { return propertyGrid_; }
   CPropertyGridCtrl* PropertyGrid() const { return propertyGrid_; }
   const QFont& LogFont() const { return logFont_; }
-  std::vector<uint8_t>& ReadBackImage() { return readBackImage_; }
   int WarningShown() const { return warningShown_; }
   int PollTimer() const { return pollTimer_; }
-  int LastHexReadKind() const { return lastHexReadKind_; }
   MainDeviceCommands* Device() const { return device_.get(); }
-  int newProjectUnsaved = 0;  // 1 after "new" until the first successful "saveas"
+  HexWindowCommands& HexCommands() const { return *hex_; }
 
  protected:
   // Commands whose work lives with other parts of the program; each returns
@@ -118,7 +107,7 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   virtual int OnCommandBurnOption();
   virtual int OnCommandChecksum();
   virtual int OnCommandExportHex();
-  virtual int OnDeviceCommand(const std::string& name);
+  virtual int OnCommandDeviceSums(TargetKind target);
   virtual void OnDeviceChange(WPARAM event);
   // A result of the operation runner; the record's ownership is the runner's
   // rule for the kind (posted reads pass to this handler).
@@ -136,20 +125,19 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   void ApplySkinBackground();
   void MarkLanguageEntries();
   void RelayoutMainWindow();
+  void SetLogPanelShown(bool shown);
   void CreateLogPanel(CDuiControl& host);
   void CreateHexWindow(CDuiControl& host);
   void CreateChecksumList(CDuiControl& host);
   int Box(const std::string& key, unsigned type, bool withParent);
 
   AppContext& ctx_;
+  AppSession& session_;
   QPointer<CDuiDialog> mainDialog_;
   CDuiControl* mainTab_ = nullptr;
   int warningShown_ = 0;
-  ChipDescription description_;
   IHexEditor* hexWindow_ = nullptr;
-  CMemoryAccess hexDataSource_;
-  std::vector<uint8_t> readBackImage_;
-  int lastHexReadKind_ = 0;
+  std::unique_ptr<HexWindowCommands> hex_;
   // The serial link and the device commands, made when the port is first opened.
   std::unique_ptr<MainDeviceCommands> device_;
   QPointer<CChecksumListCtrl> checksumList_;
@@ -159,7 +147,6 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   CDuiControl* statusText_ = nullptr;
   CDuiControl* checksumBar_ = nullptr;
   int pollTimer_ = 0;
-  CodeFileSnapshot codeFileSnapshot_;
   QPointer<CPropertyGridCtrl> propertyGrid_;
 };
 

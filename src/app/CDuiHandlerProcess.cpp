@@ -12,18 +12,20 @@
 
 namespace korvane {
 
-CDuiHandlerProcess::CDuiHandlerProcess(DuiSystem& system, LinkContext& link) : system_(system), link_(link) {}
+CDuiHandlerProcess::CDuiHandlerProcess(DuiSystem& system, LinkContext& link, OperationRequest request)
+    : system_(system), link_(link), request_(std::move(request)) {}
 
 void CDuiHandlerProcess::OnInit() {
-  if (StartWorker(link_)) return;
+  const int kind = request_.kind;
+  if (StartWorker(link_, std::move(request_))) return;
   // An earlier worker still holds the link: nothing runs, so nothing would
   // ever ask this dialog to close.
-  ReportResult(link_, kLinkCancelled, link_.kind.load());
-  if (CDuiDialog* dialog = AttachedDialog()) dialog->PostMessage(UM_END_DIALOG, 2, 0);
+  ReportResult(link_, kLinkCancelled, kind);
+  if (CDuiDialog* dialog = AttachedDialog()) dialog->PostMessage(UM_END_DIALOG, DUI_RESULT_CLOSE, 0);
 }
 
 int CDuiHandlerProcess::OnEndDialog(int code) {
-  if (code == 2) {
+  if (code == DUI_RESULT_CLOSE) {
     link_.userCancel.store(1);
     link_.cancel.store(1);
   }
@@ -46,7 +48,7 @@ int CDuiHandlerProcess::OnDuiMessage(int uID, const std::string& name, int msg, 
   return 0;
 }
 
-bool StartOperation(AppContext& context, AppLinkView& view, int kind) {
+bool StartOperation(AppContext& context, AppLinkView& view, OperationRequest request) {
   LinkContext& link = context.link;
   DuiSystem& dui = *context.dui;
   if (!link.PortOpen()) {
@@ -55,20 +57,20 @@ bool StartOperation(AppContext& context, AppLinkView& view, int kind) {
   }
   if (!StopWorker(link)) return false;
   if (CDuiDialog* old = view.ProgressDialog()) {
-    old->PostMessage(UM_END_DIALOG, 2, 0);
+    old->PostMessage(UM_END_DIALOG, DUI_RESULT_CLOSE, 0);
     view.SetProgressDialog(nullptr);
   }
   link.userCancel.store(0);
   link.cancel.store(0);
   link.result.store(0);
   link.message.clear();
-  link.kind.store(kind);
+  const int kind = request.kind;
 
   CDuiDialog* parent = context.main ? context.main->MainDialog() : nullptr;
   CDuiDialog* dialog = dui.CreateDialogFromTemplate("dlg_process", parent, "dlg_process");
   if (!dialog) return false;
   dialog->setWindowTitle(QString::fromStdString(OperationName(link, kind)));
-  auto* handler = new CDuiHandlerProcess(dui, link);
+  auto* handler = new CDuiHandlerProcess(dui, link, std::move(request));
   view.SetProgressDialog(dialog);
   dui.AttachHandler(dialog, handler, "", true);  // starts the worker
   dialog->RunModal();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dui/CDuiHandler.h"
+#include "link/OperationRequest.h"
 
 namespace korvane {
 
@@ -16,7 +17,8 @@ struct LinkContext;
 
 class CDuiHandlerProcess : public CDuiHandler {
  public:
-  CDuiHandlerProcess(DuiSystem& system, LinkContext& link);
+  // request is what the worker runs once the dialog is up.
+  CDuiHandlerProcess(DuiSystem& system, LinkContext& link, OperationRequest request);
 
   void OnInit() override;
   int OnEndDialog(int code) override;
@@ -25,12 +27,13 @@ class CDuiHandlerProcess : public CDuiHandler {
  private:
   DuiSystem& system_;
   LinkContext& link_;
+  OperationRequest request_;
   bool ended_ = false;  // the final message is out; later close requests change nothing
 };
 
-// Runs kind behind the modal progress dialog: "SELECT_PORT_NOTREADY" and
-// false when the port is closed (or an earlier worker would not end); true
-// once the dialog has closed.
-bool StartOperation(AppContext& context, AppLinkView& view, int kind);
+// Runs the request behind the modal progress dialog: "SELECT_PORT_NOTREADY"
+// and false when the port is closed (or an earlier worker would not end);
+// true once the dialog has closed.
+bool StartOperation(AppContext& context, AppLinkView& view, OperationRequest request);
 
 }  // namespace korvane

@@ -18,7 +18,6 @@
 
 #include "app/AppMessages.h"
 #include "app/CPropertyItem.h"
-#include "core/model/ChipDescription.h"
 #include "core/model/ConfigItem.h"
 
 namespace korvane {
@@ -135,9 +134,10 @@ class GridDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-CPropertyGridCtrl::CPropertyGridCtrl(QWidget* parent, ChipDescription& description, WarningSink warn,
-                                     const QString& paramTitle, const QString& valueTitle)
-    : QWidget(parent), model_(std::make_unique<GridModel>(description, this)), warn_(std::move(warn)) {
+CPropertyGridCtrl::CPropertyGridCtrl(QWidget* parent, GridModel& model, WarningSink warn, const QString& paramTitle,
+                                     const QString& valueTitle)
+    : QWidget(parent), model_(model), warn_(std::move(warn)) {
+  model_.SetHost(this);
   setProperty("nativeId", IDC_PROPERTY_GRID);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -199,7 +199,9 @@ CPropertyGridCtrl::CPropertyGridCtrl(QWidget* parent, ChipDescription& descripti
 }
 
 CPropertyGridCtrl::~CPropertyGridCtrl() {
-  // The rows' view goes first, while the model it points into still exists.
+  // The model stays (the session's); from now on it shows its rows nowhere.
+  if (model_.Host() == this) model_.SetHost(nullptr);
+  // The rows' view goes first, while this object can still answer it.
   disconnect(tree_, nullptr, this, nullptr);
   tree_->removeEventFilter(this);
   pending_ = {};
@@ -217,7 +219,7 @@ void CPropertyGridCtrl::ClearGrid() {
   if (tree_) tree_->clear();  // closes an open editor without committing it
   viewItems_.clear();
   collapsed_.clear();
-  model_->Clear();
+  model_.Clear();
   ShowDescription(nullptr);
 }
 
@@ -289,8 +291,8 @@ void CPropertyGridCtrl::ApplyPendingCommit() {
   const CPropertyItem* next = editor_ ? CurrentViewItem() : nullptr;
   const ConfigItem* nextItem = next ? next->Item() : nullptr;
   // An unchanged text commits nothing, but the end of editing still checks the range.
-  if (commit.changed) model_->CommitValue(row, commit.text);
-  else model_->EndEdit(row);
+  if (commit.changed) model_.CommitValue(row, commit.text);
+  else model_.EndEdit(row);
   if (committed_) committed_();
   if (nextItem && !editor_) StartEditing(nextItem);
 }
@@ -309,7 +311,7 @@ void CPropertyGridCtrl::Rebuild() {
   tree_->setUpdatesEnabled(false);
   tree_->clear();
   viewItems_.clear();
-  AddViewRows(model_->Rows(), nullptr);
+  AddViewRows(model_.Rows(), nullptr);
   for (const auto& [item, view] : viewItems_)
     if (view->IsGroup()) view->setExpanded(!collapsed_.count(item));
   if (CPropertyItem* again = ViewItemFor(currentItem)) tree_->setCurrentItem(again);
@@ -336,7 +338,7 @@ void CPropertyGridCtrl::AddViewRows(const std::vector<std::unique_ptr<GridRow>>&
 void CPropertyGridCtrl::OnCurrentChanged(QTreeWidgetItem* current) {
   if (rebuilding_) return;
   CPropertyItem* view = ViewItemOf(current);
-  if (GridRow* row = view ? view->Row() : nullptr) model_->OnChangeSelection(row);
+  if (GridRow* row = view ? view->Row() : nullptr) model_.OnChangeSelection(row);
   ShowDescription(view);
 }
 

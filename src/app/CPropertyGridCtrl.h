@@ -1,9 +1,9 @@
 #pragma once
 // The property grid of the main window: a two-column tree of the grid
 // model's rows with in-place editors, and a pane below that describes the
-// current row. The view holds no logic of its own: it shows the model's rows,
-// re-reads them whenever the model says they changed, and hands every
-// finished edit back to the model (commit, then the range check).
+// current row. The view holds no logic and no model of its own: it shows the
+// session's model, re-reads its rows whenever the model says they changed,
+// and hands every finished edit back to it (commit, then the range check).
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,7 +20,6 @@ class QTreeWidgetItem;
 
 namespace korvane {
 
-class ChipDescription;
 class CPropertyItem;
 struct ConfigItem;
 
@@ -30,11 +29,12 @@ class CPropertyGridCtrl : public QWidget, public IGridHost {
   // ended (the main window posts them to itself).
   using WarningSink = std::function<void(const std::string& text)>;
 
-  CPropertyGridCtrl(QWidget* parent, ChipDescription& description, WarningSink warn, const QString& paramTitle,
+  // model must outlive the view; the view is its host while it lives.
+  CPropertyGridCtrl(QWidget* parent, GridModel& model, WarningSink warn, const QString& paramTitle,
                     const QString& valueTitle);
   ~CPropertyGridCtrl() override;
 
-  GridModel& Model() { return *model_; }
+  GridModel& Model() { return model_; }
   QTreeWidget* Tree() const { return tree_; }
 
   // Removes every row and closes an open editor without committing it; call
@@ -84,7 +84,7 @@ class CPropertyGridCtrl : public QWidget, public IGridHost {
   void OnCurrentChanged(QTreeWidgetItem* current);
   void UpdateRowMetrics();
 
-  std::unique_ptr<GridModel> model_;
+  GridModel& model_;
   WarningSink warn_;
   std::function<void()> committed_;
   QTreeWidget* tree_ = nullptr;

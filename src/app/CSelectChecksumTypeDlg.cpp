@@ -10,24 +10,12 @@ CSelectChecksumTypeDlg::CSelectChecksumTypeDlg(AppContext& context)
 
 void CSelectChecksumTypeDlg::OnInit() {
   const DialogChoices& c = ctx_.choices;
-  if (c.checksumConf) SetChecked("ConfArea", true);
-  SetChecked("CodeArea", c.checksumCode != 0);
-  SetEditText("CodePathEdit", codePath);
+  ShowAreaChoice(c.checksumConf, c.checksumCode, codePath);
 }
 
 bool CSelectChecksumTypeDlg::Confirm() {
   DialogChoices& c = ctx_.choices;
-  c.checksumConf = IsChecked("ConfArea") ? 1 : 0;
-  c.checksumCode = IsChecked("CodeArea") ? 1 : 0;
-  if (HasControl("CodePathEdit")) codePath = EditText("CodePathEdit");
-  if (!c.checksumConf && !c.checksumCode) return FailKey("MUST_SELECT_TYPE");
-  if (c.checksumCode && !CodeFileExists(codePath)) return FailFileNotFound(codePath);
-  return true;
-}
-
-void CSelectChecksumTypeDlg::OnFileButton(const std::string& name) {
-  // The chosen file shows in the edit; the code path follows on OK.
-  if (name == "CodeSelBtn") ChooseHexFile(false, "CodePathEdit");
+  return ReadAreaChoice(c.checksumConf, c.checksumCode, codePath);
 }
 
 }  // namespace korvane

@@ -12,12 +12,10 @@ class CSelectChecksumTypeDlg : public CSelectDialog {
   explicit CSelectChecksumTypeDlg(AppContext& context);
 
   void OnInit() override;
-  void SetCodePath(const std::string& path) { codePath = path; }
   std::string codePath;  // given before, read after
 
  protected:
   bool Confirm() override;
-  void OnFileButton(const std::string& name) override;
 };
 
 }  // namespace korvane

@@ -1,20 +1,14 @@
 #include "app/CSelectDialog.h"
 
-#include <filesystem>
-
 #include "app/AppContext.h"
 #include "app/CDuiHandlerMain.h"
+#include "core/files/AreaChoice.h"
 #include "core/text/MessageBox.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
 #include "dui/DuiSystem.h"
 
 namespace korvane {
-
-bool CodeFileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
 
 CSelectDialog::CSelectDialog(AppContext& context, const char* className, const char* templateName, bool withParent)
     : CDuiDialogHandler(*context.dui), ctx_(context), className_(className), templateName_(templateName),
@@ -23,7 +17,7 @@ CSelectDialog::CSelectDialog(AppContext& context, const char* className, const c
 int CSelectDialog::Show() {
   CDuiDialog* parent = withParent_ && ctx_.main ? ctx_.main->MainDialog() : nullptr;
   if (RunDialog(templateName_, parent) == 0 && !AttachedDialog()) return 0;
-  return confirmed_ ? 1 : 2;
+  return confirmed_ ? DUI_RESULT_OK : DUI_RESULT_CLOSE;
 }
 
 int CSelectDialog::OnDuiMessage(int uID, const std::string& name, int msg, WPARAM wParam, LPARAM lParam) {
@@ -35,7 +29,7 @@ int CSelectDialog::OnDuiMessage(int uID, const std::string& name, int msg, WPARA
   if (name == "buttonok") {
     if (Confirm()) {
       CDuiDialog* dialog = AttachedDialog();
-      if (dialog && dialog->EndDialog(1)) confirmed_ = 1;
+      if (dialog && dialog->EndDialog(DUI_RESULT_OK)) confirmed_ = 1;
     }
     return 1;
   }
@@ -76,6 +70,33 @@ bool CSelectDialog::FailKey(const std::string& key) {
 bool CSelectDialog::FailFileNotFound(const std::string& path) {
   ShowError(path + ":" + system_.LookupText("FILE_NOT_EXIST"));
   return false;
+}
+
+bool CSelectDialog::ConfirmAreas(bool conf, bool code, const std::string& codePath) {
+  switch (CheckAreaChoice(conf, code, &codePath)) {
+    case AreaChoiceProblem::NoArea: return FailKey("MUST_SELECT_TYPE");
+    case AreaChoiceProblem::NoCodeFile: return FailFileNotFound(codePath);
+    case AreaChoiceProblem::None: break;
+  }
+  return true;
+}
+
+void CSelectDialog::ShowAreaChoice(int conf, int code, const std::string& codePath) {
+  if (conf) SetChecked("ConfArea", true);
+  SetChecked("CodeArea", code != 0);
+  SetEditText("CodePathEdit", codePath);
+}
+
+bool CSelectDialog::ReadAreaChoice(int& conf, int& code, std::string& codePath) {
+  conf = IsChecked("ConfArea") ? 1 : 0;
+  code = IsChecked("CodeArea") ? 1 : 0;
+  if (HasControl("CodePathEdit")) codePath = EditText("CodePathEdit");
+  return ConfirmAreas(conf != 0, code != 0, codePath);
+}
+
+void CSelectDialog::OnFileButton(const std::string& name) {
+  // The chosen file shows in the edit; the code path follows on OK.
+  if (name == "CodeSelBtn") ChooseHexFile(false, "CodePathEdit");
 }
 
 void CSelectDialog::ChooseHexFile(bool save, const std::string& editName) {

@@ -4,9 +4,11 @@
 // them back and runs its checks in order; the first failing check shows an
 // error and keeps the dialog open. File buttons ask through the framework's
 // file dialogs.
+#include <functional>
 #include <string>
 
 #include "dui/CDuiDialogHandler.h"
+#include "dui/DuiSystem.h"
 
 namespace korvane {
 
@@ -28,7 +30,8 @@ class CSelectDialog : public CDuiDialogHandler {
   // Reads the controls into the choices and runs the checks; false after a
   // check failed (its message has been shown).
   virtual bool Confirm() = 0;
-  virtual void OnFileButton(const std::string& name) { (void)name; }
+  // "CodeSelBtn" fills "CodePathEdit"; dialogs with more file buttons add theirs.
+  virtual void OnFileButton(const std::string& name);
 
   // A missing control reads as unchecked or empty and is not written.
   bool IsChecked(const std::string& name) const;
@@ -42,6 +45,14 @@ class CSelectDialog : public CDuiDialogHandler {
   bool FailKey(const std::string& key);
   // "path:" and the text of "FILE_NOT_EXIST".
   bool FailFileNotFound(const std::string& path);
+  // The checks of a choice of areas and code file (CheckAreaChoice), the
+  // first failure shown.
+  bool ConfirmAreas(bool conf, bool code, const std::string& codePath);
+  // The area boxes and the code file of the download and comparison
+  // dialogs: "ConfArea" is ticked when conf is set (a template's own tick
+  // stays otherwise), "CodeArea" follows code; read back, then checked.
+  void ShowAreaChoice(int conf, int code, const std::string& codePath);
+  bool ReadAreaChoice(int& conf, int& code, std::string& codePath);
   // A Hex file chosen in an open (or save) dialog goes into the edit control.
   void ChooseHexFile(bool save, const std::string& editName);
 
@@ -54,7 +65,14 @@ class CSelectDialog : public CDuiDialogHandler {
   int confirmed_ = 0;
 };
 
-// True when a file (not a folder) is at path.
-bool CodeFileExists(const std::string& path);
+// Runs a dialog made with new for one command and releases its handler;
+// after reads the dialog before it goes. The dialog's result (DUI_RESULT_OK confirmed).
+template <typename Dialog>
+int RunSelectDialog(DuiSystem& dui, Dialog* dialog, const std::function<void(Dialog&)>& after = {}) {
+  const int result = dialog->DoModal();
+  if (after) after(*dialog);
+  dui.ReleaseHandler(dialog);
+  return result;
+}
 
 }  // namespace korvane

@@ -15,7 +15,6 @@ class CSelectDownloadTypeDlg : public CSelectDialog {
 
  protected:
   bool Confirm() override;
-  void OnFileButton(const std::string& name) override;
 };
 
 }  // namespace korvane

@@ -22,14 +22,12 @@ bool CSelectExportHexDlg::Confirm() {
   if (HasControl("CodePathEdit")) codePath = EditText("CodePathEdit");
   if (HasControl("ExportPathEdit")) c.exportPath = EditText("ExportPathEdit");
   if (c.exportPath.empty()) return FailKey("FILE_PATH_INVALID");
-  if (!c.exportConf && !c.exportCode) return FailKey("MUST_SELECT_TYPE");
-  if (c.exportCode && !CodeFileExists(codePath)) return FailFileNotFound(codePath);
-  return true;
+  return ConfirmAreas(c.exportConf != 0, c.exportCode != 0, codePath);
 }
 
 void CSelectExportHexDlg::OnFileButton(const std::string& name) {
-  if (name == "CodeSelBtn") ChooseHexFile(false, "CodePathEdit");
-  else if (name == "ExportSelBtn") ChooseHexFile(true, "ExportPathEdit");
+  if (name == "ExportSelBtn") ChooseHexFile(true, "ExportPathEdit");
+  else CSelectDialog::OnFileButton(name);
 }
 
 }  // namespace korvane

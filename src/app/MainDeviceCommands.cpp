@@ -1,11 +1,11 @@
 #include "app/MainDeviceCommands.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include <QTimer>
 
 #include "app/AppContext.h"
+#include "app/AppMessages.h"
 #include "app/CBurnOptionDlg.h"
 #include "app/CDuiHandlerComSelect.h"
 #include "app/CDuiHandlerMain.h"
@@ -14,16 +14,14 @@
 #include "app/CSelectChecksumTypeDlg.h"
 #include "app/CSelectDownloadTypeDlg.h"
 #include "app/CSelectExportHexDlg.h"
-#include "app/CSelectFlashTypeDlg.h"
 #include "app/CSelectOperatorTypeDlg.h"
+#include "app/HexWindowCommands.h"
 #include "core/files/CodeFile.h"
 #include "core/files/HexExport.h"
-#include "core/files/ImagePreparation.h"
 #include "core/text/MessageBox.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiDialog.h"
 #include "dui/DuiSystem.h"
-#include "hexeditor/IHexEditor.h"
 #include "link/DevicePresence.h"
 #include "link/LinkCommands.h"
 #include "link/LinkReport.h"
@@ -36,38 +34,15 @@ namespace korvane {
 
 namespace {
 
-// The hex-window kinds by area (conf, code, option) for read and write, tool then chip.
-constexpr int kReadKinds[2][3] = {{kOpReadToolConfFlash, kOpReadToolCodeFlash, kOpReadToolOptionFlash},
-                                  {kOpReadChipConfFlash, kOpReadChipCodeFlash, kOpReadChipOptionFlash}};
-constexpr int kWriteKinds[2][3] = {{kOpWriteToolConfFlash, kOpWriteToolCodeFlash, kOpWriteToolOptionFlash},
-                                   {kOpWriteChipConfFlash, kOpWriteChipCodeFlash, kOpWriteChipOptionFlash}};
-
-AreaKind AreaOfFlash(int flashArea) {
-  return flashArea == 0 ? AreaKind::Conf : flashArea == 1 ? AreaKind::Code : AreaKind::Option;
-}
-
-LinkArea LinkAreaOfFlash(int flashArea) {
-  return flashArea == 0 ? kLinkAreaConf : flashArea == 1 ? kLinkAreaCode : kLinkAreaOption;
-}
-
-bool IsAreaRead(int kind) {
-  switch (kind) {
-    case kOpReadToolCodeFlash: case kOpReadChipCodeFlash:
-    case kOpReadToolConfFlash: case kOpReadChipConfFlash:
-    case kOpReadToolOptionFlash: case kOpReadChipOptionFlash:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Runs a selection dialog and releases its handler; the dialog's result.
+// Runs a dialog that names a code file, filled with codePath; the file as
+// the user left it, or nothing when the dialog was cancelled.
 template <typename Dialog>
-int RunAndRelease(DuiSystem& dui, Dialog* dialog, const std::function<void(Dialog&)>& after = {}) {
-  const int result = dialog->DoModal();
-  if (after) after(*dialog);
-  dui.ReleaseHandler(dialog);
-  return result;
+std::optional<std::string> AskWithCodeFile(DuiSystem& dui, Dialog* dialog, const std::string& codePath) {
+  dialog->codePath = codePath;
+  std::string chosen;
+  const int result = RunSelectDialog<Dialog>(dui, dialog, [&](Dialog& d) { chosen = d.codePath; });
+  if (result != DUI_RESULT_OK) return std::nullopt;
+  return chosen;
 }
 
 }  // namespace
@@ -82,7 +57,7 @@ MainDeviceCommands::~MainDeviceCommands() {
   view_.Detach(ctx_.link);
 }
 
-bool MainDeviceCommands::Start(int kind) { return StartOperation(ctx_, view_, kind); }
+bool MainDeviceCommands::Start(OperationRequest request) { return StartOperation(ctx_, view_, std::move(request)); }
 
 // ---------------------------------------------------------------- port and devices
 
@@ -93,7 +68,7 @@ void MainDeviceCommands::OpenStoredPort() {
   if (CDuiDialog* dialog = main_.MainDialog()) {
     watchTimer_ = new QTimer(dialog);
     QObject::connect(watchTimer_, &QTimer::timeout, dialog, [this] { PollDevices(); });
-    watchTimer_->start(1000);
+    watchTimer_->start(DEVICE_POLL_MS);
   }
 }
 
@@ -122,49 +97,36 @@ void MainDeviceCommands::PortSettings() {
 // ---------------------------------------------------------------- read, download, compare
 
 int MainDeviceCommands::Read() {
-  DuiSystem& dui = *ctx_.dui;
-  const int kind = SetupRead(ctx_.link, main_.Description().HasTree(), [&]() -> std::optional<TargetKind> {
-    const int result = RunAndRelease(dui, new CSelectOperatorTypeDlg(ctx_));
-    if (result != 1) return std::nullopt;
+  auto request = SetupRead(ctx_.link, ctx_.session.description.HasTree(), [&]() -> std::optional<TargetKind> {
+    if (RunSelectDialog(*ctx_.dui, new CSelectOperatorTypeDlg(ctx_)) != DUI_RESULT_OK) return std::nullopt;
     return ctx_.choices.operationTarget == 1 ? TargetKind::Chip : TargetKind::Tool;
   });
-  return kind ? Start(kind) : 0;
+  return request ? Start(std::move(*request)) : 0;
 }
 
 int MainDeviceCommands::Config() {
-  DuiSystem& dui = *ctx_.dui;
-  const int kind =
-      SetupDownload(ctx_.link, main_.Description(), [&](const std::string& codePath) -> std::optional<DownloadChoice> {
-        auto* dialog = new CSelectDownloadTypeDlg(ctx_);
-        dialog->codePath = codePath;
-        DownloadChoice choice;
-        const int result = RunAndRelease<CSelectDownloadTypeDlg>(
-            dui, dialog, [&](CSelectDownloadTypeDlg& d) { choice.codePath = d.codePath; });
-        if (result != 1) return std::nullopt;
-        const DialogChoices& c = ctx_.choices;
-        choice.target = c.downloadTarget == 1 ? TargetKind::Chip : TargetKind::Tool;
-        choice.conf = c.downloadConf != 0;
-        choice.code = c.downloadCode != 0;
-        return choice;
-      });
-  return kind ? Start(kind) : 0;
+  auto request = SetupDownload(ctx_.link, ctx_.session.description,
+                               [&](const std::string& codePath) -> std::optional<DownloadChoice> {
+                                 const auto path =
+                                     AskWithCodeFile(*ctx_.dui, new CSelectDownloadTypeDlg(ctx_), codePath);
+                                 if (!path) return std::nullopt;
+                                 const DialogChoices& c = ctx_.choices;
+                                 return DownloadChoice{c.downloadTarget == 1 ? TargetKind::Chip : TargetKind::Tool,
+                                                       c.downloadConf != 0, c.downloadCode != 0, *path};
+                               });
+  return request ? Start(std::move(*request)) : 0;
 }
 
 int MainDeviceCommands::Checksum() {
-  DuiSystem& dui = *ctx_.dui;
-  const int kind =
-      SetupChecksum(ctx_.link, main_.Description(), [&](const std::string& codePath) -> std::optional<ChecksumChoice> {
-        auto* dialog = new CSelectChecksumTypeDlg(ctx_);
-        dialog->SetCodePath(codePath);
-        ChecksumChoice choice;
-        const int result = RunAndRelease<CSelectChecksumTypeDlg>(
-            dui, dialog, [&](CSelectChecksumTypeDlg& d) { choice.codePath = d.codePath; });
-        if (result != 1) return std::nullopt;
-        choice.conf = ctx_.choices.checksumConf != 0;
-        choice.code = ctx_.choices.checksumCode != 0;
-        return choice;
-      });
-  return kind ? Start(kind) : 0;
+  auto request = SetupChecksum(ctx_.link, ctx_.session.description,
+                               [&](const std::string& codePath) -> std::optional<ChecksumChoice> {
+                                 const auto path =
+                                     AskWithCodeFile(*ctx_.dui, new CSelectChecksumTypeDlg(ctx_), codePath);
+                                 if (!path) return std::nullopt;
+                                 const DialogChoices& c = ctx_.choices;
+                                 return ChecksumChoice{c.checksumConf != 0, c.checksumCode != 0, *path};
+                               });
+  return request ? Start(std::move(*request)) : 0;
 }
 
 // ---------------------------------------------------------------- burn options
@@ -186,18 +148,17 @@ int MainDeviceCommands::BurnOption() {
     return 0;
   }
   int areas = 0;
-  const int result = RunAndRelease<CBurnOptionDlg>(dui, new CBurnOptionDlg(ctx_, record.bytes[0]),
-                                                   [&](CBurnOptionDlg& d) { areas = d.Areas(); });
-  if (result != 1) return 0;
+  const int result = RunSelectDialog<CBurnOptionDlg>(dui, new CBurnOptionDlg(ctx_, record.bytes[0]),
+                                                     [&](CBurnOptionDlg& d) { areas = d.Areas(); });
+  if (result != DUI_RESULT_OK) return 0;
   record.bytes[0] = static_cast<uint8_t>(areas);
-  link.burnConfig = record;
-  return Start(kOpWriteBurnConfig);
+  return Start(BurnConfigRequest(record));
 }
 
 // ---------------------------------------------------------------- HEX export
 
 int MainDeviceCommands::ExportHex() {
-  ChipDescription& desc = main_.Description();
+  ChipDescription& desc = ctx_.session.description;
   DuiSystem& dui = *ctx_.dui;
   if (!desc.HasTree()) {
     ctx_.core.ShowMessage(dui.LookupText("NewNotify"), MB_OK | MB_ICONERROR);
@@ -206,7 +167,7 @@ int MainDeviceCommands::ExportHex() {
   auto* dialog = new CSelectExportHexDlg(ctx_);
   dialog->codePath = GetCodeFilePath(desc);
   CDuiDialog* mainDialog = main_.MainDialog();
-  if (mainDialog && mainDialog->FindControl("tabctrl.main") && dialog->DoModal() == 1) {
+  if (mainDialog && mainDialog->FindControl("tabctrl.main") && dialog->DoModal() == DUI_RESULT_OK) {
     const std::string target = ctx_.choices.exportPath;
     std::error_code ec;
     bool go = true;
@@ -220,91 +181,28 @@ int MainDeviceCommands::ExportHex() {
   return 0;
 }
 
-// ---------------------------------------------------------------- hex window and device sums
+// ---------------------------------------------------------------- device sums
 
-int MainDeviceCommands::DeviceCommand(const std::string& name) {
-  if (name == "btn-tool-checksum") return DeviceSums(false);
-  if (name == "btn-chip-checksum") return DeviceSums(true);
-  if (name == "btn-read-tool") return ReadHex(false);
-  if (name == "btn-read-chip") return ReadHex(true);
-  if (name == "btn-write-tool") return WriteHex(false);
-  if (name == "btn-write-chip") return WriteHex(true);
-  if (name == "btn-check-sum") return CompareHex();
-  return 0;
-}
-
-int MainDeviceCommands::DeviceSums(bool chip) {
-  if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
-  return Start(chip ? kOpReadChipInfo : kOpReadToolInfo);
-}
-
-int MainDeviceCommands::AskFlashArea() {
-  const int result = RunAndRelease(*ctx_.dui, new CSelectFlashTypeDlg(ctx_));
-  if (result == 1) ctx_.link.selection = static_cast<uint32_t>(ctx_.choices.flashArea);
-  return result;
-}
-
-int MainDeviceCommands::ReadHex(bool chip) {
-  if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
-  if (AskFlashArea() != 1) return 0;
-  if (IHexEditor* hex = main_.HexWindow()) hex->RefreshView();
-  return Start(kReadKinds[chip][ctx_.choices.flashArea]);
-}
-
-uint32_t MainDeviceCommands::CopyHexWindow(int flashArea) {
-  IHexEditor* hex = main_.HexWindow();
-  if (!hex) return 0;
-  int32_t first = 0, last = -1;
-  hex->GetRange(&first, &last);
-  const AreaLayout& layout = ctx_.core.layout;
-  const AreaKind area = AreaOfFlash(flashArea);
-  const uint32_t start = std::min(layout.Start(area), kImageSize);
-  const int64_t held = static_cast<int64_t>(last) - first + 1;
-  // Only the area's own size goes out, and never past the image.
-  const uint32_t n = static_cast<uint32_t>(
-      std::clamp<int64_t>(held, 0, std::min<int64_t>(layout.Size(area), kImageSize - start)));
-  LinkContext& link = ctx_.link;
-  link.transferCopy.assign(kImageSize, 0xFF);
-  if (n) hex->ReadBytes(0, link.transferCopy.data() + start, n);
-  return n;
-}
-
-int MainDeviceCommands::WriteHex(bool chip) {
-  if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
-  IHexEditor* hex = main_.HexWindow();
-  int32_t first = 0, last = -1;
-  if (hex) hex->GetRange(&first, &last);
-  if (!hex || last == -1) {
-    DuiSystem& dui = *ctx_.dui;
-    dui.ShowMessageBox(nullptr, dui.LookupText("DEV_PRE_READ_OR_IMPORT"), dui.LookupText("MessageBoxTitle"),
-                       MB_OK | MB_ICONWARNING);
-    return 0;
-  }
-  if (AskFlashArea() != 1) return 0;
-  const int area = ctx_.choices.flashArea;
-  ctx_.link.writeLength[LinkAreaOfFlash(area)] = CopyHexWindow(area);
-  hex->RefreshView();
-  return Start(kWriteKinds[chip][area]);
-}
-
-int MainDeviceCommands::CompareHex() {
-  if (!PortReady(ctx_.link, true, true, main_.Description().HasTree())) return 0;
-  if (AskFlashArea() != 1) return 0;
-  const int area = ctx_.choices.flashArea;
-  ctx_.link.checkMask = 1u << area;  // conf 1, code 2, option 4
-  if (main_.HexWindow()) CopyHexWindow(area);
-  return Start(kOpCompareChecksums);
+int MainDeviceCommands::DeviceSums(TargetKind target) {
+  if (!PortReady(ctx_.link, true, true, ctx_.session.description.HasTree())) return 0;
+  return Start(DeviceInfoRequest(target));
 }
 
 // ---------------------------------------------------------------- results
 
 void MainDeviceCommands::OperationResult(int kind, LPARAM record) {
-  if (kind == kOpReadToolConfig || kind == kOpReadChipConfig) {
+  const OperationInfo* op = OperationInfoOf(kind);
+  if (op && op->Reads()) {
+    // Posted: the record is ours.
     std::unique_ptr<ReadResult> area(reinterpret_cast<ReadResult*>(record));
-    ChipDescription& desc = main_.Description();
     if (!area) return;
+    if (op->Serves(OpDirection::ReadArea)) {
+      main_.HexCommands().ShowRead(kind, area->data.data(), area->size, area->address);
+      return;
+    }
+    ChipDescription& desc = ctx_.session.description;
     if (desc.HasTree()) {
-      ReadBack(desc, main_.ReadBackImage().data(), area->data.data(), area->size, area->address);
+      ctx_.session.TakeConfigRead(*area);
       // The grid shows the item again, now with the values read.
       if (desc.currentItem)
         main_.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(desc.currentItem));
@@ -313,12 +211,8 @@ void MainDeviceCommands::OperationResult(int kind, LPARAM record) {
     main_.PollCodeFile();
     return;
   }
-  if (IsAreaRead(kind)) {
-    std::unique_ptr<ReadResult> area(reinterpret_cast<ReadResult*>(record));
-    if (area) main_.ShowHexRead(kind, area->data.data(), area->size, area->address);
-    return;
-  }
-  if (kind == kOpReadToolInfo || kind == kOpReadChipInfo) {
+  if (op && op->Serves(OpDirection::ReadInfo)) {
+    // Sent: the record stays with the worker, which waits until it is shown.
     const auto* info = reinterpret_cast<const DeviceInfoRecord*>(record);
     if (!info) return;
     using R = DeviceInfoRecord;

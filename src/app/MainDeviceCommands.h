@@ -1,7 +1,9 @@
 #pragma once
 // The main window's device side: the serial link opened at start, the device
-// watcher, the settings dialog, and the commands that read, download, compare
-// and burn, with the results that come back from the operation runner.
+// watcher, the settings dialog, the commands that read, download, compare,
+// burn and ask for the device's sums, the HEX export, and the results that
+// come back from the operation runner. The hex window's commands are in
+// HexWindowCommands; they start their operations here.
 #include <memory>
 #include <string>
 
@@ -10,6 +12,7 @@
 #include "app/AppLinkView.h"
 #include "dui/DuiTypes.h"
 #include "link/DeviceWatcher.h"
+#include "link/OperationRequest.h"
 
 class QTimer;
 
@@ -35,7 +38,10 @@ class MainDeviceCommands {
   int BurnOption();
   int Checksum();
   int ExportHex();
-  int DeviceCommand(const std::string& name);
+  int DeviceSums(TargetKind target);
+
+  // Runs the request behind the progress dialog; true once it has closed.
+  bool Start(OperationRequest request);
 
   // Window messages of the main window.
   void DeviceChange(WPARAM event);
@@ -48,17 +54,6 @@ class MainDeviceCommands {
   AppLinkView& View() { return view_; }
 
  private:
-  bool Start(int kind);
-  int DeviceSums(bool chip);
-  int ReadHex(bool chip);
-  int WriteHex(bool chip);
-  int CompareHex();
-  // Runs the area dialog; its result (1 confirmed).
-  int AskFlashArea();
-  // Copies the hex window's bytes, at most the area's size, into a fresh
-  // transfer copy at the area's start; the number of bytes copied.
-  uint32_t CopyHexWindow(int flashArea);
-
   AppContext& ctx_;
   CDuiHandlerMain& main_;
   AppLinkView view_;

@@ -6,6 +6,7 @@
 #include <QTreeWidgetItem>
 
 #include "app/AppContext.h"
+#include "app/AppMessages.h"
 #include "app/CConfigTreeCtrl.h"
 #include "app/CDuiHandlerMain.h"
 #include "app/CPropertyGridCtrl.h"
@@ -27,7 +28,7 @@ CDuiControl* MainTab(CDuiHandlerMain& main) {
 }
 
 void ShowFirstPage(CDuiHandlerMain& main) {
-  if (CDuiControl* tab = MainTab(main)) tab->SetTabPage(0);
+  if (CDuiControl* tab = MainTab(main)) tab->SetTabPage(MAIN_TAB_EDITOR);
 }
 
 // A value still in the grid's editor belongs to the project before anything
@@ -64,13 +65,13 @@ int CommandNewProject(CDuiHandlerMain& main) {
   if (!MainTab(main)) return 1;
 
   auto* dialog = new CSelectDeviceTypeDlg(*ctx.dui, ctx.core, main.MainDialog());
-  if (dialog->Show() == 1) {
+  if (dialog->Show() == DUI_RESULT_OK) {
     main.ClearViews();
     desc.ClearDescription();
-    main.newProjectUnsaved = 0;
+    main.Session().newProjectUnsaved = 0;
     // A chip file without the chosen function loads no items: nothing to edit, no new project.
     if (desc.NewDescription(dialog->ChipName(), dialog->FunctionName(), main.ConfigTree()) && desc.HasTree()) {
-      main.newProjectUnsaved = 1;
+      main.Session().newProjectUnsaved = 1;
       main.UpdateTitle(ctx.dui->LookupText("NewProject"));
       desc.modified = 1;
       desc.checksumDirty = 1;
@@ -96,7 +97,7 @@ int CommandOpenProject(CDuiHandlerMain& main) {
   main.ClearViews();
   desc.ClearDescription();
   // Whatever was new is gone now, opened or not.
-  main.newProjectUnsaved = 0;
+  main.Session().newProjectUnsaved = 0;
   if (desc.OpenDescription(path, main.ConfigTree())) {
     main.UpdateTitle(path);
     desc.checksumDirty = 1;
@@ -123,8 +124,8 @@ int CommandSaveProjectAs(CDuiHandlerMain& main) {
   if (!SaveProject(desc, chosen)) return 1;
   CopyCodeFileBeside(desc, chosen);
 
-  if (main.newProjectUnsaved) {
-    main.newProjectUnsaved = 0;
+  if (main.Session().newProjectUnsaved) {
+    main.Session().newProjectUnsaved = 0;
     const std::string selected = desc.currentItem ? desc.currentItem->name : std::string();
     main.ClearViews();
     desc.ClearDescription();

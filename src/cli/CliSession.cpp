@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "core/eval/ItemBehaviours.h"
+#include "core/files/AreaChoice.h"
 #include "core/model/BaseDir.h"
 #include "core/text/LanguageTable.h"
 
@@ -55,6 +56,13 @@ bool CliSession::OpenProject(const std::string& path) {
   if (!desc.OpenDescription(path, nullptr)) return false;
   desc.checksumDirty = 1;
   return true;
+}
+
+bool CliSession::ChoosesAnArea(const char* command, bool conf, bool code) const {
+  // The code file is checked once the project that names it is loaded.
+  if (CheckAreaChoice(conf, code, nullptr) != AreaChoiceProblem::NoArea) return true;
+  Error(std::string("nothing to ") + command + ": --no-code and --no-conf leave no area");
+  return false;
 }
 
 void CliSession::Error(const std::string& text) const { std::cerr << "korvane-cli: error: " << text << '\n'; }

@@ -55,6 +55,10 @@ class CliSession {
   // Loads a project or description file; false (the reason printed) when it cannot be.
   bool OpenProject(const std::string& path);
 
+  // The area check of download, verify and export: false, with the reason
+  // printed, when the options leave neither area to command.
+  bool ChoosesAnArea(const char* command, bool conf, bool code) const;
+
   // "korvane-cli: " + text on stderr.
   void Error(const std::string& text) const;
   void Warning(const std::string& text) const;

@@ -86,9 +86,9 @@ struct Device {
     return kExitOk;
   }
 
-  // Runs kind to its end; Ctrl-C cancels it the way closing the progress
-  // dialog does. The result of the operation.
-  int Run(int kind) {
+  // Runs the request to its end; Ctrl-C cancels it the way closing the
+  // progress dialog does. The result of the operation.
+  int Run(OperationRequest request) {
     sigset_t interrupt, previous;
     sigemptyset(&interrupt);
     sigaddset(&interrupt, SIGINT);
@@ -104,7 +104,7 @@ struct Device {
         }
       }
     });
-    const int result = RunOperationBlocking(link, kind);
+    const int result = RunOperationBlocking(link, std::move(request));
     done.store(true);
     watcher.join();
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -134,14 +134,11 @@ struct DownloadArgs {
 };
 
 int RunDownload(CliSession& s, const DownloadArgs& a) {
-  if (a.noCode && a.noConf) {
-    s.Error("nothing to download: --no-code and --no-conf leave no area");
-    return kExitUsage;
-  }
+  if (!s.ChoosesAnArea("download", !a.noConf, !a.noCode)) return kExitUsage;
   if (!s.OpenProject(a.project)) return kExitFile;
   Device device(s);
   if (int status = device.Open(a.port)) return status;
-  const int kind = SetupDownload(device.link, s.desc, [&](const std::string& codePath) {
+  auto request = SetupDownload(device.link, s.desc, [&](const std::string& codePath) {
     DownloadChoice choice;
     choice.target = ParseTarget(a.target);
     choice.conf = !a.noConf;
@@ -149,8 +146,8 @@ int RunDownload(CliSession& s, const DownloadArgs& a) {
     choice.codePath = a.codeFile.empty() ? codePath : a.codeFile;
     return std::optional<DownloadChoice>(choice);
   });
-  if (!kind) return kExitFile;
-  return device.Status(device.Run(kind));
+  if (!request) return kExitFile;
+  return device.Status(device.Run(std::move(*request)));
 }
 
 // ---- read -------------------------------------------------------------------
@@ -164,9 +161,10 @@ int RunRead(CliSession& s, const ReadArgs& a) {
   if (!s.OpenProject(a.project)) return kExitFile;
   Device device(s);
   if (int status = device.Open(a.port)) return status;
-  const int kind = SetupRead(device.link, s.desc.HasTree(), [&] { return std::optional<TargetKind>(ParseTarget(a.target)); });
-  if (!kind) return kExitFile;
-  const int result = device.Run(kind);
+  auto request =
+      SetupRead(device.link, s.desc.HasTree(), [&] { return std::optional<TargetKind>(ParseTarget(a.target)); });
+  if (!request) return kExitFile;
+  const int result = device.Run(std::move(*request));
   if (result != kLinkOk) return kExitDevice;
   std::vector<uint8_t> readBack(kReadBackImageSize, 0);
   for (const auto& area : device.view.reads) ReadBack(s.desc, readBack.data(), area->data.data(), area->size, area->address);
@@ -182,22 +180,19 @@ struct VerifyArgs {
 };
 
 int RunVerify(CliSession& s, const VerifyArgs& a) {
-  if (a.noCode && a.noConf) {
-    s.Error("nothing to verify: --no-code and --no-conf leave no area");
-    return kExitUsage;
-  }
+  if (!s.ChoosesAnArea("verify", !a.noConf, !a.noCode)) return kExitUsage;
   if (!s.OpenProject(a.project)) return kExitFile;
   Device device(s);
   if (int status = device.Open(a.port)) return status;
-  const int kind = SetupChecksum(device.link, s.desc, [&](const std::string& codePath) {
+  auto request = SetupChecksum(device.link, s.desc, [&](const std::string& codePath) {
     ChecksumChoice choice;
     choice.conf = !a.noConf;
     choice.code = !a.noCode;
     choice.codePath = a.codeFile.empty() ? codePath : a.codeFile;
     return std::optional<ChecksumChoice>(choice);
   });
-  if (!kind) return kExitFile;
-  if (device.Run(kind) != kLinkOk) return kExitDevice;
+  if (!request) return kExitFile;
+  if (device.Run(std::move(*request)) != kLinkOk) return kExitDevice;
   return device.link.compareMismatch ? kExitMismatch : kExitOk;
 }
 
@@ -212,8 +207,8 @@ int RunDeviceInfo(CliSession& s, const InfoArgs& a) {
   if (!a.project.empty() && !s.OpenProject(a.project)) return kExitFile;
   Device device(s);
   if (int status = device.Open(a.port)) return status;
-  const int kind = ParseTarget(a.target) == TargetKind::Chip ? kOpReadChipInfo : kOpReadToolInfo;
-  if (device.Run(kind) != kLinkOk || device.view.infos.empty()) return kExitDevice;
+  if (device.Run(DeviceInfoRequest(ParseTarget(a.target))) != kLinkOk || device.view.infos.empty())
+    return kExitDevice;
   using R = DeviceInfoRecord;
   const R& r = device.view.infos.back();
   std::cout << StrFormat("conf 0x%08X\n", r.field[R::ConfChecksum]) << StrFormat("code 0x%08X\n", r.field[R::CodeChecksum])
@@ -235,30 +230,12 @@ AreaKind ParseArea(const std::string& text) {
   return text == "code" ? AreaKind::Code : text == "option" ? AreaKind::Option : AreaKind::Conf;
 }
 
-// The kinds of the hex-window commands, by target and area.
-int AreaKindOf(bool write, TargetKind target, AreaKind area) {
-  static const int kKinds[2][2][3] = {
-      // conf, code, option
-      {{kOpReadToolConfFlash, kOpReadToolCodeFlash, kOpReadToolOptionFlash},
-       {kOpReadChipConfFlash, kOpReadChipCodeFlash, kOpReadChipOptionFlash}},
-      {{kOpWriteToolConfFlash, kOpWriteToolCodeFlash, kOpWriteToolOptionFlash},
-       {kOpWriteChipConfFlash, kOpWriteChipCodeFlash, kOpWriteChipOptionFlash}},
-  };
-  const int a = area == AreaKind::Conf ? 0 : area == AreaKind::Code ? 1 : 2;
-  return kKinds[write][target == TargetKind::Chip][a];
-}
-
-LinkArea LinkAreaOf(AreaKind area) {
-  return area == AreaKind::Code ? kLinkAreaCode : area == AreaKind::Conf ? kLinkAreaConf : kLinkAreaOption;
-}
-
 int RunReadArea(CliSession& s, const AreaArgs& a) {
   if (!s.OpenProject(a.project)) return kExitFile;
   Device device(s);
   if (int status = device.Open(a.port)) return status;
   const AreaKind area = ParseArea(a.area);
-  device.link.selection = area == AreaKind::Conf ? 0 : area == AreaKind::Code ? 1 : 2;
-  if (device.Run(AreaKindOf(false, ParseTarget(a.target), area)) != kLinkOk || device.view.reads.empty())
+  if (device.Run(AreaReadRequest(ParseTarget(a.target), area)) != kLinkOk || device.view.reads.empty())
     return kExitDevice;
   const ReadResult& data = *device.view.reads.back();
   // A failed write leaves what was at the path as it was.
@@ -286,18 +263,14 @@ int RunWriteArea(CliSession& s, const AreaArgs& a) {
   Device device(s);
   if (int status = device.Open(a.port)) return status;
   const AreaKind area = ParseArea(a.area);
-  const AreaLayout& layout = s.ctx.layout;
-  // Never more than the area holds, and never past the image.
-  uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(std::min<size_t>(bytes.size(), kImageSize)), layout.Size(area));
-  const uint32_t start = layout.Start(area);
-  if (start >= kImageSize) n = 0;
-  n = std::min(n, kImageSize - std::min(start, kImageSize));
+  OperationRequest request = AreaWriteRequest(ParseTarget(a.target), area);
+  const uint32_t n = PlaceAreaBytes(request, s.ctx.layout, area, static_cast<int64_t>(bytes.size()),
+                                    [&bytes](uint8_t* destination, uint32_t count) {
+                                      std::copy(bytes.begin(), bytes.begin() + count, destination);
+                                      return count;
+                                    });
   if (n < bytes.size()) s.Warning(StrFormat("%s: only the first %u bytes fit the %s area", a.file.c_str(), n, a.area.c_str()));
-  device.link.transferCopy.assign(kImageSize, 0xFF);
-  std::copy(bytes.begin(), bytes.begin() + n, device.link.transferCopy.begin() + start);
-  device.link.writeLength[LinkAreaOf(area)] = n;
-  device.link.selection = area == AreaKind::Conf ? 0 : area == AreaKind::Code ? 1 : 2;
-  return device.Status(device.Run(AreaKindOf(true, ParseTarget(a.target), area)));
+  return device.Status(device.Run(std::move(request)));
 }
 
 // ---- burn-config ------------------------------------------------------------
@@ -319,16 +292,15 @@ int RunBurnConfig(CliSession& s, const BurnArgs& a) {
   }
   auto print = [](const BurnConfigRecord& r) {
     const uint8_t mask = r.Mask();
-    std::cout << StrFormat("mask 0x%02X\n", mask) << "code " << ((mask & 5) == 5 ? "on" : "off") << '\n'
-              << "conf " << ((mask & 2) ? "on" : "off") << '\n';
+    std::cout << StrFormat("mask 0x%02X\n", mask) << "code " << (BurnsCode(mask) ? "on" : "off") << '\n'
+              << "conf " << (BurnsConf(mask) ? "on" : "off") << '\n';
   };
   if (!a.code && !a.conf) {
     print(record);
     return kExitOk;
   }
-  record.bytes[0] = static_cast<uint8_t>((a.code ? kSelectCode | kSelectOption : 0) | (a.conf ? kSelectConf : 0));
-  device.link.burnConfig = record;
-  const int result = device.Run(kOpWriteBurnConfig);
+  record.bytes[0] = BurnMask(a.code, a.conf);
+  const int result = device.Run(BurnConfigRequest(record));
   if (result == kLinkOk) print(record);
   return device.Status(result);
 }

@@ -49,10 +49,7 @@ struct ExportArgs {
 };
 
 int RunExport(CliSession& s, const ExportArgs& a) {
-  if (a.noCode && a.noConf) {
-    s.Error("nothing to export: --no-code and --no-conf leave no area");
-    return kExitUsage;
-  }
+  if (!s.ChoosesAnArea("export", !a.noConf, !a.noCode)) return kExitUsage;
   if (!s.OpenProject(a.project)) return kExitFile;
   // Opening a project in the window polls the checksums, which prepares the
   // image once with the project's own code file; an export without the code

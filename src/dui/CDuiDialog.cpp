@@ -197,7 +197,7 @@ bool CDuiDialog::event(QEvent* e) {
 void CDuiDialog::closeEvent(QCloseEvent* e) {
   // The window's close button asks to close with Cancel, through the handler.
   e->ignore();
-  EndDialog(2);
+  EndDialog(DUI_RESULT_CLOSE);
 }
 
 void CDuiDialog::keyPressEvent(QKeyEvent* e) {
@@ -209,8 +209,8 @@ void CDuiDialog::keyPressEvent(QKeyEvent* e) {
   QDialog::keyPressEvent(e);
 }
 
-void CDuiDialog::reject() { EndDialog(2); }
-void CDuiDialog::accept() { EndDialog(1); }
+void CDuiDialog::reject() { EndDialog(DUI_RESULT_CLOSE); }
+void CDuiDialog::accept() { EndDialog(DUI_RESULT_OK); }
 
 int CDuiDialog::StartTimer(int intervalMs, const std::string& name) {
   const int id = nextTimerId_++;

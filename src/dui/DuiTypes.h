@@ -16,6 +16,11 @@ constexpr int DUI_MSG_CLICK = 2;         // a button was released over itself, o
 constexpr int DUI_MSG_MOVE = 7;          // the pointer moved over a control
 constexpr int DUI_MSG_COMBO_CHANGE = 16; // a combo box selection changed; lParam the new position
 
+// How a dialog ended: the result its modal run returns and the wParam of
+// UM_END_DIALOG.
+constexpr int DUI_RESULT_OK = 1;     // confirmed
+constexpr int DUI_RESULT_CLOSE = 2;  // closed without confirming: its close button, a cancel, a close request
+
 // Window messages the framework itself knows.
 constexpr int WM_DEVICECHANGE = 537;
 constexpr int UM_END_DIALOG = 1029;        // wParam the close result

@@ -36,7 +36,9 @@ int SingleFrame(LinkContext& link, uint8_t command, const uint8_t* payload, uint
 }  // namespace
 
 int TransferProgress(int base, double scale, uint32_t k, uint32_t length) {
-  const uint32_t p = length ? static_cast<uint32_t>(k * 25600u) / length : 0;
+  // The percentage of the bytes acknowledged, in 32-bit integers and
+  // truncated before it is scaled.
+  const uint32_t p = length ? static_cast<uint32_t>(k * kBlockSize * 100u) / length : 0;
   return base + static_cast<int>(static_cast<double>(p) * scale);
 }
 
@@ -123,7 +125,7 @@ int ReadArea(LinkContext& link, uint8_t selector, uint32_t start, bool toChip, u
     uint32_t count = 0;
     const int result = frames.ReadBlockAnswer(destination + offset, length - offset, count);
     if (result != kLinkOk) return result;
-    RaiseProgress(link, TransferProgress(10, scale, k, length));
+    RaiseProgress(link, TransferProgress(kProgressOpened, scale, k, length));
   }
   return kLinkOk;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Everything a device operation needs, in one object the front end creates
-// once and hands by reference: the port, the core records, the transfer copy
-// and lengths, the flags shared with the worker and the port settings.
+// Everything a device operation needs, in one object a front end creates for
+// each programmer and hands by reference: the port, the core records, the
+// request of the running operation, what the worker found, the flags shared
+// with the worker and the port settings.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -14,12 +15,11 @@
 #include "link/CSerial.h"
 #include "link/FrameLink.h"
 #include "link/ILinkView.h"
+#include "link/LinkArea.h"
+#include "link/OperationRequest.h"
 #include "link/LinkTypes.h"
 
 namespace korvane {
-
-// Index of an area in readSize and writeLength.
-enum LinkArea { kLinkAreaCode = 0, kLinkAreaConf = 1, kLinkAreaOption = 2 };
 
 struct LinkContext {
   explicit LinkContext(CoreContext& coreContext) : core(coreContext) {}
@@ -32,9 +32,10 @@ struct LinkContext {
   CoreContext& core;              // layout, chip kind, image, texts, message boxes
   ILinkView* view = nullptr;      // the main window and its progress dialog; null shows nothing
 
-  std::atomic<int> kind{0};
-  std::vector<uint8_t> transferCopy;  // copy of the image that writes send and compares checksum
-  std::string message;                // the message of the last recorded result
+  // The running operation's request, or the last one's. The start hands it
+  // over before the worker begins; only the worker reads it while it runs.
+  OperationRequest request;
+  std::string message;  // the message of the last recorded result
   std::atomic<int> result{0};
 
   std::thread worker;
@@ -43,13 +44,11 @@ struct LinkContext {
   std::atomic<int> waiting{0};
   uint16_t sequence = 0;
 
-  uint32_t selection = 0;
-  uint32_t checkMask = 0;  // bit 0 conf, bit 1 code, bit 2 option
+  // What the worker found: the area sizes the programmer reported (by
+  // LinkArea), and the areas of the last comparison that differed (CheckBit).
   uint32_t readSize[3] = {};
-  uint32_t compareMismatch = 0;  // areas of the last compare that differed, as checkMask bits
-  uint32_t writeLength[3] = {};
+  uint32_t compareMismatch = 0;
   PortSettings settings;
-  BurnConfigRecord burnConfig;
 
   // The pause after every operation before the progress dialog is asked to
   // close, so that the user sees the bar at its end. Tests shorten it.
@@ -60,7 +59,6 @@ struct LinkContext {
 
   FrameLink Frames() { return FrameLink(*channel, cancel, sequence); }
   bool PortOpen() const { return channel->IsOpen(); }
-  uint32_t TransferCopySize() const { return static_cast<uint32_t>(transferCopy.size()); }
 
   // The worker's end, as the UI thread sees it.
   bool WorkerRunning() const { return worker.joinable() && !workerDone_.load(); }

@@ -34,7 +34,7 @@ void ReportResult(LinkContext& link, int code, int kind) {
 void FinalReport(LinkContext& link) {
   if (link.userCancel.load()) {
     link.result.store(kLinkCancelled);
-    link.message = OperationName(link, link.kind.load()) + ", " + ErrorText(link, kLinkCancelled);
+    link.message = OperationName(link, link.request.kind) + ", " + ErrorText(link, kLinkCancelled);
   }
   if (!link.message.empty()) ReportLog(link, link.message, link.result.load() != 0 ? kColourFailure : kColourSuccess);
 }

@@ -26,6 +26,12 @@ void ReportResult(LinkContext& link, int code, int kind);
 // logged in the failure or success colour.
 void FinalReport(LinkContext& link);
 
+// Where the progress bar stands at the runner's milestones.
+constexpr int kProgressBegun = 5;           // the programmer has begun the operation
+constexpr int kProgressOpened = 10;         // its information is read; transfers move on from here
+constexpr int kProgressHalfCompared = 50;   // the conf area is compared, code and option are to come
+constexpr int kProgressDone = 100;
+
 // Raises the progress bar to value when it shows 0 or less than value.
 void RaiseProgress(LinkContext& link, int value);
 

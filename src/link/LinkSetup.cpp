@@ -1,65 +1,49 @@
 #include "link/LinkSetup.h"
 
+#include "core/files/AreaChoice.h"
 #include "core/files/CodeFile.h"
-#include "core/files/ImagePreparation.h"
 #include "core/model/ChipDescription.h"
-#include "link/OperationKind.h"
 #include "link/OperationRunner.h"
 
 namespace korvane {
 
+std::optional<OperationRequest> SetupRead(LinkContext& link, bool descriptionLoaded,
+                                          const std::function<std::optional<TargetKind>()>& ask) {
+  if (!PortReady(link, true, true, descriptionLoaded)) return std::nullopt;
+  const std::optional<TargetKind> target = ask ? ask() : std::nullopt;
+  if (!target) return std::nullopt;
+  return ReadConfigRequest(*target);
+}
+
 namespace {
 
-// The worker sends from its own copy of the image, so that nothing the UI
-// does while it runs can change what goes out.
-void CopyImage(LinkContext& link) {
-  const AreaImage& image = link.core.image;
-  link.transferCopy.assign(image.bytes.begin(), image.bytes.end());
+// The download and the comparison alike: ready, the choice, its checks, the
+// request and its image.
+template <typename Choice>
+std::optional<OperationRequest> SetupWithImage(
+    LinkContext& link, ChipDescription& desc, const std::function<std::optional<Choice>(const std::string&)>& ask,
+    OperationRequest (*build)(const Choice&)) {
+  if (!PortReady(link, true, true, desc.HasTree())) return std::nullopt;
+  const std::optional<Choice> choice = ask ? ask(GetCodeFilePath(desc)) : std::nullopt;
+  // The code file is checked when the image is prepared, which shows why it failed.
+  if (!choice || CheckAreaChoice(choice->conf, choice->code, nullptr) != AreaChoiceProblem::None) return std::nullopt;
+  OperationRequest request = build(*choice);
+  if (!PrepareRequestImage(request, desc)) return std::nullopt;
+  return request;
 }
 
 }  // namespace
 
-int SetupRead(LinkContext& link, bool descriptionLoaded, const std::function<std::optional<TargetKind>()>& ask) {
-  if (!PortReady(link, true, true, descriptionLoaded)) return 0;
-  const std::optional<TargetKind> target = ask ? ask() : std::nullopt;
-  if (!target) return 0;
-  link.selection = SelectionOf(*target);
-  return *target == TargetKind::Chip ? kOpReadChipConfig : kOpReadToolConfig;
+std::optional<OperationRequest> SetupDownload(
+    LinkContext& link, ChipDescription& desc,
+    const std::function<std::optional<DownloadChoice>(const std::string&)>& ask) {
+  return SetupWithImage(link, desc, ask, &DownloadRequest);
 }
 
-int SetupDownload(LinkContext& link, ChipDescription& desc,
-                  const std::function<std::optional<DownloadChoice>(const std::string&)>& ask) {
-  if (!PortReady(link, true, true, desc.HasTree())) return 0;
-  const std::optional<DownloadChoice> choice = ask ? ask(GetCodeFilePath(desc)) : std::nullopt;
-  if (!choice || (!choice->conf && !choice->code)) return 0;
-  link.selection = SelectionOf(choice->target);
-  const bool chip = choice->target == TargetKind::Chip;
-  int kind;
-  if (choice->conf && choice->code)
-    kind = chip ? kOpWriteChipCode : kOpWriteToolCode;
-  else if (choice->conf)
-    kind = chip ? kOpWriteChipConfig : kOpWriteToolConfig;
-  else
-    kind = chip ? kOpWriteChipCodeFlash : kOpWriteToolCodeFlash;
-  const bool skipCode = kind == kOpWriteToolConfig || kind == kOpWriteChipConfig;
-  if (!PrepareImage(desc, skipCode, choice->codePath, true)) return 0;
-  CopyImage(link);
-  const CoreContext& core = link.core;
-  link.writeLength[kLinkAreaConf] = core.layout.confSize;
-  link.writeLength[kLinkAreaOption] = core.layout.optionSize;
-  link.writeLength[kLinkAreaCode] = core.image.codeLength;
-  return kind;
-}
-
-int SetupChecksum(LinkContext& link, ChipDescription& desc,
-                  const std::function<std::optional<ChecksumChoice>(const std::string&)>& ask) {
-  if (!PortReady(link, true, true, desc.HasTree())) return 0;
-  const std::optional<ChecksumChoice> choice = ask ? ask(GetCodeFilePath(desc)) : std::nullopt;
-  if (!choice || (!choice->conf && !choice->code)) return 0;
-  link.checkMask = choice->conf && choice->code ? 7 : choice->conf ? 1 : 6;
-  if (!PrepareImage(desc, link.checkMask == 1, choice->codePath, true)) return 0;
-  CopyImage(link);
-  return kOpCompareChecksums;
+std::optional<OperationRequest> SetupChecksum(
+    LinkContext& link, ChipDescription& desc,
+    const std::function<std::optional<ChecksumChoice>(const std::string&)>& ask) {
+  return SetupWithImage(link, desc, ask, &ChecksumRequest);
 }
 
 }  // namespace korvane

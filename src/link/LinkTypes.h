@@ -1,6 +1,6 @@
 #pragma once
 // The vocabulary of the programmer link: commands, result codes, the two
-// records exchanged with the programmer, and the area selectors.
+// records exchanged with the programmer. The areas are in LinkArea.h.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -38,10 +38,6 @@ enum LinkError : int {
 };
 
 enum class TargetKind { Tool, Chip };
-
-// The byte that names an area in block and checksum requests, and its bit in
-// the burn mask.
-enum AreaSelector : uint8_t { kSelectCode = 1, kSelectConf = 2, kSelectOption = 4 };
 
 // The programmer's information record: eight 32-bit fields, big-endian on the
 // wire, host order here.

@@ -18,91 +18,81 @@ namespace {
 
 using R = DeviceInfoRecord;
 
-struct AreaSteps {
-  LinkArea area;
-  AreaKind kind;
-  uint8_t selector;
-  int sizeField;
-  int checksumField;
-};
-
-constexpr AreaSteps kCode{kLinkAreaCode, AreaKind::Code, kSelectCode, R::CodeLength, R::CodeChecksum};
-constexpr AreaSteps kConf{kLinkAreaConf, AreaKind::Conf, kSelectConf, R::ConfLength, R::ConfChecksum};
-constexpr AreaSteps kOption{kLinkAreaOption, AreaKind::Option, kSelectOption, R::OptionLength, R::OptionChecksum};
-
 bool Ok(const LinkContext& link) { return link.result.load() == kLinkOk; }
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-// The part of the transfer copy an area of length bytes at start may use.
+// The part of the request's image an area of length bytes at start may use.
 uint32_t CopyLength(const LinkContext& link, uint32_t start, uint32_t length) {
-  const uint32_t size = link.TransferCopySize();
+  const uint32_t size = link.request.ImageSize();
   if (start >= size) return 0;
   return std::min(length, size - start);
 }
 
-void ReadStep(LinkContext& link, int kind, const AreaSteps& x, OperationRecord& record) {
-  const uint32_t size = record.info.field[x.sizeField];
-  const uint32_t start = link.core.layout.Start(x.kind);
-  link.readSize[x.area] = size;
-  auto area = std::make_unique<ReadResult>(size);
-  const int result = ReadArea(link, x.selector, start, IsChipOperation(kind), size, 0.8, area->data.data());
-  if (result == kLinkOk) {
-    area->address = start;
-    if (link.view) link.view->PostReadResult(kind, std::move(area));
+// A read takes the bar from where the programmer was opened to 90.
+constexpr double kReadShare = 0.8;
+
+void ReadStep(LinkContext& link, int kind, AreaKind area, OperationRecord& record) {
+  const AreaFacts& x = FactsOf(area);
+  const uint32_t size = record.info.field[x.lengthField];
+  const uint32_t start = link.core.layout.Start(area);
+  link.readSize[x.index] = size;
+  auto result = std::make_unique<ReadResult>(size);
+  const int code = ReadArea(link, x.selector, start, IsChipOperation(kind), size, kReadShare, result->data.data());
+  if (code == kLinkOk) {
+    result->address = start;
+    if (link.view) link.view->PostReadResult(kind, std::move(result));
   }
-  ReportResult(link, result, kind);
+  ReportResult(link, code, kind);
 }
 
-void WriteStep(LinkContext& link, int kind, const AreaSteps& x, int base, double scale, OperationRecord& record) {
-  const uint32_t start = link.core.layout.Start(x.kind);
-  const uint32_t length = CopyLength(link, start, link.writeLength[x.area]);
-  const uint8_t* source = length ? link.transferCopy.data() + start : nullptr;
-  record.info.field[x.sizeField] = length;
-  record.info.field[x.checksumField] = ChecksumCrc32(source, length);
-  const uint32_t available = source ? link.TransferCopySize() - start : 0;
-  const int result =
-      WriteArea(link, x.selector, start, IsChipOperation(kind), length, base, scale, source, available);
-  ReportResult(link, result, kind);
-}
-
-void BurnStep(LinkContext& link, int kind, uint8_t mask) {
-  BurnConfigRecord burn;
-  burn.bytes[0] = mask;
-  ReportResult(link, WriteBurnConfig(link, burn), kind);
-}
-
-struct CompareKeys {
-  const char* pcLabel;
-  const char* deviceLabel;
-  const char* equal;
-  const char* different;
-  uint32_t maskBit;
+// The stretch of the bar each area of a write covers: from base, scale
+// times its share of the blocks. A single area goes from 10 to 90; code
+// with its option bytes leaves the option bytes the last fifth; a full
+// download gives code the most.
+struct WriteShare {
+  int base;
+  double scale;
 };
 
-void CompareStep(LinkContext& link, int kind, const AreaSteps& x, const CompareKeys& keys) {
-  const uint32_t start = link.core.layout.Start(x.kind);
-  const uint32_t size = link.readSize[x.area];
-  const uint32_t length = CopyLength(link, start, size);
-  const uint32_t pc = ChecksumCrc32(length ? link.transferCopy.data() + start : nullptr, length);
-  uint32_t device = 0;
-  const int result = ReadChecksum(link, x.selector, start, size, device);
-  ReportResult(link, result, kind);
-  if (result != kLinkOk) return;
-  const bool same = pc == device;
-  if (!same) link.compareMismatch |= keys.maskBit;
-  const CoreContext& core = link.core;
-  ReportLog(link,
-            StrFormat("%s:0x%08X  %s:0x%08X (%s)", core.LookupText(keys.pcLabel).c_str(), pc,
-                      core.LookupText(keys.deviceLabel).c_str(), device,
-                      core.LookupText(same ? keys.equal : keys.different).c_str()),
-            same ? kColourSuccess : kColourFailure);
+constexpr WriteShare WriteShareOf(AreaSet areas, AreaKind area) {
+  if (areas == kAllAreas) {
+    switch (area) {
+      case AreaKind::Conf: return {kProgressOpened, 0.1};
+      case AreaKind::Code: return {20, 0.6};
+      case AreaKind::Option: return {80, 0.2};
+    }
+  }
+  if (areas == WithOptionBytes(kSelectCode) && area == AreaKind::Option) return {80, 0.2};
+  return {kProgressOpened, 0.8};
 }
 
-const CompareKeys kConfKeys{"PC_CONF_CHECKSUM", "ARM_CONF_CHECKSUM", "CONF_CHECKSUM_SUCCESS", "CONF_CHECKSUM_FAIL", 1};
-const CompareKeys kCodeKeys{"PC_CODE_CHECKSUM", "ARM_CODE_CHECKSUM", "CODE_CHECKSUM_SUCCESS", "CODE_CHECKSUM_FAIL", 2};
-const CompareKeys kOptionKeys{"PC_OPTION_CHECKSUM", "ARM_OPTION_CHECKSUM", "OPTION_CHECKSUM_SUCCESS",
-                              "OPTION_CHECKSUM_FAIL", 4};
+void WriteStep(LinkContext& link, int kind, AreaKind area, const WriteShare& share, OperationRecord& record) {
+  const AreaFacts& x = FactsOf(area);
+  const uint32_t start = link.core.layout.Start(area);
+  const uint32_t length = CopyLength(link, start, link.request.writeLength[x.index]);
+  const uint8_t* source = length ? link.request.image.data() + start : nullptr;
+  record.info.field[x.lengthField] = length;
+  record.info.field[x.checksumField] = ChecksumCrc32(source, length);
+  const uint32_t available = source ? link.request.ImageSize() - start : 0;
+  const int result = WriteArea(link, x.selector, start, IsChipOperation(kind), length, share.base, share.scale,
+                               source, available);
+  ReportResult(link, result, kind);
+}
+
+// Writes each area of the kind in table order (conf, code, option), then
+// names them for burning when the kind is a download.
+void WriteSteps(LinkContext& link, const OperationInfo& op, OperationRecord& record) {
+  for (const AreaFacts& x : kAreaFacts) {
+    if (!Contains(op.areas, x.area)) continue;
+    if (!Ok(link)) return;
+    WriteStep(link, op.kind, x.area, WriteShareOf(op.areas, x.area), record);
+  }
+  if (!Ok(link) || !op.Burns()) return;
+  BurnConfigRecord burn;
+  burn.bytes[0] = op.areas;
+  ReportResult(link, WriteBurnConfig(link, burn), op.kind);
+}
 
 // Runs body between OpenOperation and CloseOperation; body runs only after a
 // successful open.
@@ -111,6 +101,63 @@ void Opened(LinkContext& link, int kind, bool showInfo, Body body) {
   OperationRecord record;
   OpenOperation(link, kind, showInfo, record);
   if (Ok(link)) body(record);
+  CloseOperation(link, kind, record);
+}
+
+// ---- the checksum comparison (kind 22) ----------------------------------------
+
+struct CompareKeys {
+  AreaKind area;
+  const char* pcLabel;
+  const char* deviceLabel;
+  const char* equal;
+  const char* different;
+};
+
+constexpr CompareKeys kCompareKeys[] = {
+    {AreaKind::Conf, "PC_CONF_CHECKSUM", "ARM_CONF_CHECKSUM", "CONF_CHECKSUM_SUCCESS", "CONF_CHECKSUM_FAIL"},
+    {AreaKind::Code, "PC_CODE_CHECKSUM", "ARM_CODE_CHECKSUM", "CODE_CHECKSUM_SUCCESS", "CODE_CHECKSUM_FAIL"},
+    {AreaKind::Option, "PC_OPTION_CHECKSUM", "ARM_OPTION_CHECKSUM", "OPTION_CHECKSUM_SUCCESS",
+     "OPTION_CHECKSUM_FAIL"},
+};
+
+// The PC's checksum of the area in the request's image against the one the
+// programmer reports. A mismatch is logged and remembered in
+// compareMismatch; only a failed read sets the result.
+void CompareStep(LinkContext& link, int kind, const CompareKeys& keys) {
+  const AreaFacts& x = FactsOf(keys.area);
+  const uint32_t start = link.core.layout.Start(keys.area);
+  const uint32_t size = link.readSize[x.index];
+  const uint32_t length = CopyLength(link, start, size);
+  const uint32_t pc = ChecksumCrc32(length ? link.request.image.data() + start : nullptr, length);
+  uint32_t device = 0;
+  const int result = ReadChecksum(link, x.selector, start, size, device);
+  ReportResult(link, result, kind);
+  if (result != kLinkOk) return;
+  const bool same = pc == device;
+  if (!same) link.compareMismatch |= x.checkBit;
+  const CoreContext& core = link.core;
+  ReportLog(link,
+            StrFormat("%s:0x%08X  %s:0x%08X (%s)", core.LookupText(keys.pcLabel).c_str(), pc,
+                      core.LookupText(keys.deviceLabel).c_str(), device,
+                      core.LookupText(same ? keys.equal : keys.different).c_str()),
+            same ? kColourSuccess : kColourFailure);
+}
+
+// Opens the programmer, takes the area sizes it reports, and compares the
+// areas of the check mask in table order, each whatever the one before
+// found; the result left is that of the last transaction.
+void RunCompare(LinkContext& link, int kind) {
+  OperationRecord record;
+  OpenOperation(link, kind, false, record);
+  for (const AreaFacts& x : kAreaFacts) link.readSize[x.index] = record.info.field[x.lengthField];
+  if (Ok(link)) {
+    for (const CompareKeys& keys : kCompareKeys) {
+      if (!(link.request.checkMask & CheckBitOf(keys.area))) continue;
+      CompareStep(link, kind, keys);
+      if (keys.area == AreaKind::Conf && Ok(link)) RaiseProgress(link, kProgressHalfCompared);
+    }
+  }
   CloseOperation(link, kind, record);
 }
 
@@ -139,7 +186,7 @@ void OpenOperation(LinkContext& link, int kind, bool showInfo, OperationRecord& 
   if (!Ok(link)) return;
   ReportResult(link, link.Frames().Exchange(kCmdBegin), kind);
   if (!Ok(link)) return;
-  RaiseProgress(link, 5);
+  RaiseProgress(link, kProgressBegun);
   const bool toChip = IsChipOperation(kind);
   ReportResult(link, ReadInfo(link, record.info, toChip), kind);
   if (!Ok(link)) return;
@@ -148,7 +195,7 @@ void OpenOperation(LinkContext& link, int kind, bool showInfo, OperationRecord& 
     ReportResult(link, kLinkChipMismatch, kind);
     return;
   }
-  RaiseProgress(link, 10);
+  RaiseProgress(link, kProgressOpened);
   if (showInfo) ShowDeviceInfo(link, record.version, record.info);
 }
 
@@ -164,123 +211,62 @@ void CloseOperation(LinkContext& link, int kind, OperationRecord& record) {
   }
   ReportResult(link, link.Frames().Exchange(kCmdEnd), kind);
   if (!Ok(link)) return;
-  RaiseProgress(link, 100);
+  RaiseProgress(link, kProgressDone);
 }
 
-void RunOperation(LinkContext& link, int kind) {
+void RunOperation(LinkContext& link) {
+  const int kind = link.request.kind;
   link.compareMismatch = 0;
   if (link.view && link.view->ProgressValue() <= 0) link.view->SetProgress(0);
   ReportLog(link, OperationName(link, kind), kColourInfo);
 
-  switch (kind) {
-    case kOpReadToolConfig:
-    case kOpReadChipConfig:
-      Opened(link, kind, true, [&](OperationRecord& r) { ReadStep(link, kind, kConf, r); });
-      break;
-    case kOpReadToolConfFlash:
-    case kOpReadChipConfFlash:
-      Opened(link, kind, false, [&](OperationRecord& r) { ReadStep(link, kind, kConf, r); });
-      break;
-    case kOpReadToolCodeFlash:
-    case kOpReadChipCodeFlash:
-      Opened(link, kind, false, [&](OperationRecord& r) { ReadStep(link, kind, kCode, r); });
-      break;
-    case kOpReadToolOptionFlash:
-    case kOpReadChipOptionFlash:
-      Opened(link, kind, false, [&](OperationRecord& r) { ReadStep(link, kind, kOption, r); });
-      break;
-    case kOpWriteToolConfFlash:
-    case kOpWriteChipConfFlash:
-      Opened(link, kind, false, [&](OperationRecord& r) { WriteStep(link, kind, kConf, 10, 0.8, r); });
-      break;
-    case kOpWriteToolOptionFlash:
-    case kOpWriteChipOptionFlash:
-      Opened(link, kind, false, [&](OperationRecord& r) { WriteStep(link, kind, kOption, 10, 0.8, r); });
-      break;
-    case kOpWriteToolConfig:
-    case kOpWriteChipConfig:
-      Opened(link, kind, false, [&](OperationRecord& r) {
-        WriteStep(link, kind, kConf, 10, 0.8, r);
-        if (Ok(link)) BurnStep(link, kind, kSelectConf);
-      });
-      break;
-    case kOpWriteToolCodeFlash:
-    case kOpWriteChipCodeFlash:
-      Opened(link, kind, false, [&](OperationRecord& r) {
-        WriteStep(link, kind, kCode, 10, 0.8, r);
-        if (Ok(link)) WriteStep(link, kind, kOption, 80, 0.2, r);
-        if (Ok(link)) BurnStep(link, kind, kSelectCode | kSelectOption);
-      });
-      break;
-    case kOpWriteToolCode:
-    case kOpWriteChipCode:
-      Opened(link, kind, false, [&](OperationRecord& r) {
-        WriteStep(link, kind, kConf, 10, 0.1, r);
-        if (Ok(link)) WriteStep(link, kind, kCode, 20, 0.6, r);
-        if (Ok(link)) WriteStep(link, kind, kOption, 80, 0.2, r);
-        if (Ok(link)) BurnStep(link, kind, kSelectCode | kSelectConf | kSelectOption);
-      });
-      break;
-    case kOpFirmwareUpdate:
-      ReportResult(link, kLinkNoFirmwareUpdate, kind);
-      break;
-    case kOpReadBurnConfig:
-      break;
-    case kOpWriteBurnConfig:
-      if (!Ok(link)) {
-        Sleep(link.epiloguePauseMs);
-        return;
-      }
-      ReportResult(link, WriteBurnConfig(link, link.burnConfig), kind);
-      break;
-    case kOpReadToolInfo:
-    case kOpReadChipInfo: {
-      if (!Ok(link)) {
-        Sleep(link.epiloguePauseMs);
-        return;
-      }
-      DeviceInfoRecord info;
-      ReportResult(link, ReadInfo(link, info, kind == kOpReadChipInfo), kind);
-      if (Ok(link) && link.view) link.view->SendDeviceInfo(kind, info);
-      break;
+  const OperationInfo* op = OperationInfoOf(kind);
+  if (!op) {
+    // A kind nobody knows does nothing but end.
+  } else if (op->Reads()) {
+    const bool showInfo = op->Serves(OpDirection::ReadConfig);
+    Opened(link, kind, showInfo, [&](OperationRecord& r) { ReadStep(link, kind, FirstArea(op->areas), r); });
+  } else if (op->Writes()) {
+    Opened(link, kind, false, [&](OperationRecord& r) { WriteSteps(link, *op, r); });
+  } else if (op->Serves(OpDirection::Compare)) {
+    RunCompare(link, kind);
+  } else if (op->Serves(OpDirection::WriteBurnConfig)) {
+    // Runs without opening the programmer; a result already set ends it
+    // without the bar's last step.
+    if (!Ok(link)) {
+      Sleep(link.epiloguePauseMs);
+      return;
     }
-    case kOpCompareChecksums: {
-      OperationRecord record;
-      OpenOperation(link, kind, false, record);
-      link.readSize[kLinkAreaCode] = record.info.field[R::CodeLength];
-      link.readSize[kLinkAreaConf] = record.info.field[R::ConfLength];
-      link.readSize[kLinkAreaOption] = record.info.field[R::OptionLength];
-      if (Ok(link)) {
-        if (link.checkMask & 1) {
-          CompareStep(link, kind, kConf, kConfKeys);
-          if (Ok(link)) RaiseProgress(link, 50);
-        }
-        if (link.checkMask & 2) CompareStep(link, kind, kCode, kCodeKeys);
-        if (link.checkMask & 4) CompareStep(link, kind, kOption, kOptionKeys);
-      }
-      CloseOperation(link, kind, record);
-      break;
+    ReportResult(link, WriteBurnConfig(link, link.request.burnConfig), kind);
+  } else if (op->Serves(OpDirection::ReadInfo)) {
+    if (!Ok(link)) {
+      Sleep(link.epiloguePauseMs);
+      return;
     }
-    default:
-      break;
+    DeviceInfoRecord info;
+    ReportResult(link, ReadInfo(link, info, op->ToChip()), kind);
+    if (Ok(link) && link.view) link.view->SendDeviceInfo(kind, info);
+  } else if (kind == kOpFirmwareUpdate) {
+    ReportResult(link, kLinkNoFirmwareUpdate, kind);
   }
 
-  if (Ok(link)) RaiseProgress(link, 100);
+  if (Ok(link)) RaiseProgress(link, kProgressDone);
   Sleep(link.epiloguePauseMs);
 }
 
-bool StartWorker(LinkContext& link) {
+bool StartWorker(LinkContext& link, OperationRequest request) {
   if (link.worker.joinable()) {
     if (link.WorkerRunning()) return false;
     link.worker.join();
   }
+  link.request = std::move(request);
   link.userCancel.store(0);
   link.cancel.store(0);
   link.result.store(0);
   link.message.clear();
   link.ResetWorkerDone();
   link.worker = std::thread([&link] {
-    RunOperation(link, link.kind.load());
+    RunOperation(link);
     if (link.view) link.view->OperationEnded();
     link.MarkWorkerDone();
   });
@@ -312,14 +298,13 @@ bool WaitWorker(LinkContext& link, const std::function<void()>& pump) {
   return ended;
 }
 
-int RunOperationBlocking(LinkContext& link, int kind) {
+int RunOperationBlocking(LinkContext& link, OperationRequest request) {
   if (!link.PortOpen()) {
     PortReady(link, false, true, true);
     return kLinkPortNotOpen;
   }
   if (!StopWorker(link)) return kLinkCancelled;
-  link.kind.store(kind);
-  if (!StartWorker(link)) return kLinkCancelled;
+  if (!StartWorker(link, std::move(request))) return kLinkCancelled;
   while (!link.WaitWorkerFor(100)) {
   }
   link.worker.join();

@@ -22,24 +22,26 @@ struct OperationRecord {
 // when a description is needed and none is loaded; true when neither applies.
 bool PortReady(LinkContext& link, bool needDescription, bool needPort, bool descriptionLoaded);
 
-// The whole operation, on the calling thread (the worker's body).
-void RunOperation(LinkContext& link, int kind);
+// The whole operation of link.request, on the calling thread (the worker's body).
+void RunOperation(LinkContext& link);
 // The first and last steps of every sequence that opens the programmer.
 void OpenOperation(LinkContext& link, int kind, bool showInfo, OperationRecord& record);
 void CloseOperation(LinkContext& link, int kind, OperationRecord& record);
 
-// Clears the flags and the result and starts the worker on link.kind. False
-// when an earlier worker is still running (it was not waited for to the end).
-bool StartWorker(LinkContext& link);
+// Clears the flags and the result, hands the request to the link and starts
+// the worker on it. False, the link's request untouched, when an earlier
+// worker is still running (it was not waited for to the end).
+bool StartWorker(LinkContext& link, OperationRequest request);
 // Sets cancel and waits up to 10 s for a running worker; false when it did not end.
 bool StopWorker(LinkContext& link);
 // Sets waiting and cancel and waits for the worker, calling pump between turns
 // of 100 ms (at most 100 of them); closes the port if a removal asked for it.
 bool WaitWorker(LinkContext& link, const std::function<void()>& pump = {});
 
-// For front ends without a dialog: starts kind, waits for it to end however
-// long it runs (every transaction has its time-outs), logs the final message
-// and returns the result. A closed port shows the port message and gives 1001.
-int RunOperationBlocking(LinkContext& link, int kind);
+// For front ends without a dialog: starts the request, waits for it to end
+// however long it runs (every transaction has its time-outs), logs the final
+// message and returns the result. A closed port shows the port message and
+// gives 1001.
+int RunOperationBlocking(LinkContext& link, OperationRequest request);
 
 }  // namespace korvane

@@ -10,14 +10,14 @@
 
 #include <QTemporaryDir>
 
-#include "../gui_support/GuiTestApp.h"
+#include "support/GuiTestApp.h"
 #include "app/CDuiHandlerMain.h"
 #include "app/CKorvaneApp.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
 #include "dui/DuiSystem.h"
 
-namespace korvane::testing {
+namespace korvane::test {
 
 struct ShownBox {
   std::string text;
@@ -105,4 +105,4 @@ class AppFixture : public ::testing::Test {
   LanguageTable language = LanguageTable::ForLanguageId(kLangChinese);
 };
 
-}  // namespace korvane::testing
+}  // namespace korvane::test

@@ -16,7 +16,7 @@
 namespace korvane {
 namespace {
 
-using testing::AppFixture;
+using test::AppFixture;
 
 class MainHandlerTest : public AppFixture {
  protected:
@@ -44,7 +44,7 @@ TEST_F(MainHandlerTest, AToolbarActionReachesTheDispatcherAsAClick) {
 TEST_F(MainHandlerTest, ChineseWhileChineseIsConsumedAndShowsNothing) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
     EXPECT_NE(Click(main, "item_chinese"), 0);
-    testing::Pump();
+    test::Pump();
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(d.Finished());
   }});
@@ -58,17 +58,17 @@ TEST_F(MainHandlerTest, ASecondWarningWhileOneIsOpenIsDropped) {
     if (text == "first" && posted++ == 0) {
       // Another row warns while the first box is still open.
       main_->MainDialog()->PostMessage(UM_SHOW_WARNING, 0, reinterpret_cast<LPARAM>(new WarningText("second")));
-      testing::Pump();
+      test::Pump();
     }
     return IDOK;
   };
   Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
     main_ = &main;
     d.PostMessage(UM_SHOW_WARNING, 0, reinterpret_cast<LPARAM>(new WarningText("first")));
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(main.WarningShown(), 0);
     d.PostMessage(UM_SHOW_WARNING, 0, reinterpret_cast<LPARAM>(new WarningText("third")));
-    testing::Pump();
+    test::Pump();
   }});
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].text, "first");
@@ -100,7 +100,7 @@ TEST_F(MainHandlerTest, EnglishAndPortSettingsArePostedNotConsumed) {
     EXPECT_EQ(Click(main, "btn-log-cls"), 0);
     EXPECT_EQ(main.OnDuiMessage(0, "unknown-name", DUI_MSG_CLICK, 0, 0), 0);
     EXPECT_TRUE(opened.empty());
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(opened, std::vector<std::string>{"dlg_select_com"});
   }});
 }
@@ -130,7 +130,7 @@ TEST_F(MainHandlerTest, TheStartBuildsTheViewsAndThePollTimer) {
     EXPECT_NE(main.HexWindow(), nullptr);
     EXPECT_EQ(d.FindControl("tabctrl.main")->GetTabPage(), 0);
     EXPECT_GT(main.PollTimer(), 0);
-    EXPECT_EQ(main.ReadBackImage().size(), 0x10000u);
+    EXPECT_EQ(main.Session().readBackImage.size(), 0x10000u);
     CChecksumListCtrl* list = main.ChecksumList();
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->columnCount(), 4);
@@ -157,7 +157,7 @@ TEST_F(MainHandlerTest, TheTimerPostsTheChecksumPollToTheMainWindow) {
     const int before = polls();
     main.OnTimer(main.PollTimer(), "");
     main.OnTimer(main.PollTimer() + 1, "other");  // not the poll timer: ignored
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(polls(), before + 1);
   }});
 }
@@ -171,7 +171,7 @@ TEST_F(MainHandlerTest, ThePollFillsTheChecksumBarAndThePcColumn) {
     ASSERT_TRUE(main.Description().NewDescription("KV5210", "ADP_65W", main.ConfigTree()));
     main.Description().checksumDirty = 1;
     d.PostMessage(UM_CHECKSUM_POLL, 0, 0);
-    testing::Pump();
+    test::Pump();
     const std::string text = bar->GetText();
     EXPECT_EQ(text.rfind(Text("CONF_CHECKSUM") + ": 0x", 0), 0u) << text;
     EXPECT_NE(text.find("   " + Text("CODE_CHECKSUM") + ": 0x"), std::string::npos) << text;
@@ -285,7 +285,7 @@ TEST_F(MainHandlerTest, ReportFromAWorkerThreadWaitsForTheWindowThread) {
       main.Report("Programmer connected.", 0xFF0000, true, true, false);
       done = true;
     });
-    testing::PumpUntil([&] { return done.load(); });
+    test::PumpUntil([&] { return done.load(); });
     worker.join();
     EXPECT_EQ(d.FindControl("txtStatusbar")->GetText(), "Programmer connected.");
     EXPECT_EQ(main.LogPanel()->toPlainText().toStdString(), " Programmer connected.\n");
@@ -297,7 +297,7 @@ TEST_F(MainHandlerTest, ReportFromAWorkerThreadWaitsForTheWindowThread) {
 TEST_F(MainHandlerTest, APostedWarningIsShownOnceWithTheWarningIcon) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     main.PostWarning("out of range");
-    testing::Pump();
+    test::Pump();
   }});
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "out of range");

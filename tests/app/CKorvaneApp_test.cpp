@@ -10,7 +10,7 @@
 namespace korvane {
 namespace {
 
-using testing::AppFixture;
+using test::AppFixture;
 
 class KorvaneAppTest : public AppFixture {
  protected:
@@ -64,7 +64,7 @@ TEST_F(KorvaneAppTest, NoToTheLanguageQuestionStoresTheLanguageAndKeepsTheInterf
     EXPECT_TRUE(d.FindControl("item_chinese")->GetCheck());
     d.FindControl("item_english")->Action()->trigger();
     englishTicked = d.FindControl("item_english")->GetCheck();
-    testing::Pump();
+    test::Pump();
     EXPECT_FALSE(d.Finished());
     passLanguage = main.Context().app.language;
   }});
@@ -85,7 +85,7 @@ TEST_F(KorvaneAppTest, YesRebuildsTheWholeInterfaceInTheNewLanguage) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
          firstHandler = &main;
          Click(main, "item_english");
-         testing::PumpUntil([&] { return d.Finished(); });
+         test::PumpUntil([&] { return d.Finished(); });
        },
        [&](CDuiHandlerMain& main, CDuiDialog&) {
          secondLanguage = main.Context().dui->LanguageId();
@@ -105,7 +105,7 @@ TEST_F(KorvaneAppTest, ACancelledSavePromptKeepsTheWindowAndALaterCloseEndsThePr
     ASSERT_TRUE(main.Description().NewDescription("KV5210", "ADP_65W", main.ConfigTree()));
     main.Description().modified = 1;
     Click(main, "item_english");
-    testing::Pump();
+    test::Pump();
     EXPECT_FALSE(d.Finished());
     EXPECT_EQ(main.Context().app.restart, 0);
     EXPECT_EQ(main.Context().app.language, kLangChinese);
@@ -124,7 +124,7 @@ TEST_F(KorvaneAppTest, YesThenNoToTheSavePromptRebuildsWithNoProjectLoaded) {
          ASSERT_TRUE(main.Description().NewDescription("KV5210", "ADP_65W", main.ConfigTree()));
          main.Description().modified = 1;
          Click(main, "item_english");
-         testing::PumpUntil([&] { return d.Finished(); });
+         test::PumpUntil([&] { return d.Finished(); });
        },
        [&](CDuiHandlerMain& main, CDuiDialog&) {
          secondEmpty = !main.Description().loaded && main.ConfigTree()->topLevelItemCount() == 0;

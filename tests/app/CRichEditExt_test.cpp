@@ -8,7 +8,7 @@
 #include <QTextBlock>
 #include <QWheelEvent>
 
-#include "../gui_support/GuiTestApp.h"
+#include "support/GuiTestApp.h"
 #include "app/CRichEditExt.h"
 
 namespace korvane {
@@ -17,7 +17,7 @@ namespace {
 class LogPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::GuiApp();
+    test::GuiApp();
     panel = std::make_unique<CRichEditExt>(nullptr);
     panel->resize(300, 120);
   }
@@ -74,7 +74,7 @@ TEST_F(LogPanelTest, ClearingEmptiesThePanel) {
 TEST_F(LogPanelTest, TheWheelScrollsOneLineMoreThanUsual) {
   for (int i = 0; i < 200; ++i) panel->AppendLog("line " + std::to_string(i), 0, false);
   panel->show();
-  testing::Pump();
+  test::Pump();
   QScrollBar* bar = panel->verticalScrollBar();
   bar->setValue(0);
   // What one notch moves in a plain text view of the same kind.
@@ -82,7 +82,7 @@ TEST_F(LogPanelTest, TheWheelScrollsOneLineMoreThanUsual) {
   plain.resize(panel->size());
   plain.setPlainText(panel->toPlainText());
   plain.show();
-  testing::Pump();
+  test::Pump();
   plain.verticalScrollBar()->setValue(0);
   auto wheelDown = [](QWidget* w) {
     QWheelEvent e(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,

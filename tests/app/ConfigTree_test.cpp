@@ -8,7 +8,7 @@
 namespace korvane {
 namespace {
 
-using testing::EditorFixture;
+using test::EditorFixture;
 
 // The darkest channel value painted in the node's text area: black text
 // reaches near zero, grey text stays near its grey.
@@ -62,7 +62,7 @@ TEST_F(ConfigTreeTest, ATriggerThatSwitchesAnItemRecoloursItsNodeAtTheNextRepain
     QTreeWidgetItem* breath = tree->NodeOf(Item(main, "ledBreathPeriod"));
     ASSERT_TRUE(blink && breath);
     tree->scrollToItem(blink);
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(CConfigTreeCtrl::TextColourOf(blink), QColor(0x78, 0x78, 0x78));
     EXPECT_EQ(CConfigTreeCtrl::TextColourOf(breath), QColor(Qt::black));
     EXPECT_GE(DarkestInk(*tree, blink), 0x70);

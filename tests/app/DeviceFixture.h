@@ -2,12 +2,6 @@
 // The application with the emulated programmer on a pseudo-terminal: the
 // emulator can be unplugged and plugged in again under the same name, the
 // stored port points at it, and the device dialogs are played by the test.
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <map>
 #include <thread>
@@ -25,31 +19,9 @@
 #include "core/model/ConfigItem.h"
 #include "link/IniFile.h"
 
-#include "../core/support/SimSpawn.h"
+#include "support/Simulator.h"
 
-namespace korvane::testing {
-
-// korvane-sim answering on link; Stop and Start again are an unplug and a replug.
-class SimLine {
- public:
-  explicit SimLine(std::string link) : link_(std::move(link)) {}
-  ~SimLine() { Stop(); }
-
-  bool Start(std::vector<std::string> extra = {}) {
-    Stop();
-    pid_ = test::SpawnSimulator(link_, extra);
-    struct stat st{};
-    return pid_ > 0 && ::lstat(link_.c_str(), &st) == 0;
-  }
-
-  void Stop() { test::StopSimulator(pid_); }
-
-  const std::string& Link() const { return link_; }
-
- private:
-  std::string link_;
-  pid_t pid_ = -1;
-};
+namespace korvane::test {
 
 class DeviceFixture : public AppFixture {
  protected:
@@ -57,7 +29,7 @@ class DeviceFixture : public AppFixture {
 
   void SetUp() override {
     AppFixture::SetUp();
-    sim = std::make_unique<SimLine>(logDir.filePath("programmer").toStdString());
+    sim = std::make_unique<SimProcess>(logDir.filePath("programmer").toStdString());
     onDialog = [this](CDuiDialog& d) {
       opened.push_back(d.Name());
       auto it = play.find(d.Name());
@@ -185,7 +157,7 @@ class DeviceFixture : public AppFixture {
 
   static const QColor kBlue, kDarkBlue, kRed;
 
-  std::unique_ptr<SimLine> sim;
+  std::unique_ptr<SimProcess> sim;
   std::map<std::string, DialogPlay> play;
   std::vector<std::string> opened;
   std::vector<int> bar;
@@ -196,4 +168,4 @@ inline const QColor DeviceFixture::kBlue{0, 0, 255};
 inline const QColor DeviceFixture::kDarkBlue{0, 0, 200};
 inline const QColor DeviceFixture::kRed{255, 0, 0};
 
-}  // namespace korvane::testing
+}  // namespace korvane::test

@@ -5,6 +5,7 @@
 
 #include "DeviceFixture.h"
 #include "app/CChecksumListCtrl.h"
+#include "app/HexWindowCommands.h"
 #include "app/MainDeviceCommands.h"
 #include "core/files/ChecksumCrc32.h"
 #include "core/files/CodeFile.h"
@@ -14,7 +15,7 @@
 namespace korvane {
 namespace {
 
-using testing::DeviceFixture;
+using test::DeviceFixture;
 
 class DeviceOperationsTest : public DeviceFixture {
  protected:
@@ -85,7 +86,7 @@ TEST_F(DeviceOperationsTest, AReadBackPutsTheDeviceValuesIntoTheItemsAndShowsThe
     main.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(group));
     play["dlg_select_oprator_type"] = Choose({"Tool"});
     EXPECT_NE(Click(main, "read"), 0);
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(version->value, downloaded);
     EXPECT_EQ(main.Description().modified, 1);
     EXPECT_EQ(main.Description().currentItem, group);
@@ -120,7 +121,7 @@ TEST_F(DeviceOperationsTest, AVerifyWithOneChangedAreaLogsAFailureAndASuccessAnd
       return ClickOk(d);
     };
     EXPECT_NE(Click(main, "checksum"), 0);
-    EXPECT_EQ(context->link.checkMask, 7u);
+    EXPECT_EQ(context->link.request.checkMask, 7u);
     EXPECT_EQ(LineColour(main, Text("CONF_CHECKSUM_FAIL")), kRed);
     EXPECT_EQ(LineColour(main, Text("CODE_CHECKSUM_SUCCESS")), kDarkBlue);
     EXPECT_EQ(LineColour(main, Text("OPTION_CHECKSUM_SUCCESS")), kDarkBlue);
@@ -136,7 +137,7 @@ TEST_F(DeviceOperationsTest, AChipOfAnotherTypeIsNamedAndNothingIsRead) {
         Item(main, "cfgVersion")->value = "42";
         play["dlg_select_oprator_type"] = Choose({"Chip"});
         EXPECT_NE(Click(main, "read"), 0);
-        testing::Pump();
+        test::Pump();
         EXPECT_TRUE(HasLine(main, Text("CHIP_TYPE_ID") + ":0x00007777"));
         EXPECT_TRUE(HasLine(main, Text("ConfAreaSize") + ":"));
         EXPECT_EQ(LogLines(main).back(), ResultLine("COMMAND_READ_CHIP_CONFIG_REQ", 1010));
@@ -156,12 +157,12 @@ TEST_F(DeviceOperationsTest, ClosingTheProgressDialogCancelsTheWriteAtOnce) {
         play["dlg_select_download_type"] = Choose({"Tool", "ConfArea", "CodeArea"});
         play["dlg_process"] = [&](CDuiDialog& d) {
           CDuiControl* progress = d.FindControl("ProgressCtrl");
-          EXPECT_TRUE(testing::PumpUntil([&] { return progress->GetProgress() >= 25; }, 20000));
+          EXPECT_TRUE(test::PumpUntil([&] { return progress->GetProgress() >= 25; }, 20000));
           QElapsedTimer clock;
           clock.start();
           EXPECT_TRUE(d.EndDialog(2));
           d.EndDialog(2);  // a second request while closing changes nothing
-          EXPECT_TRUE(testing::PumpUntil([&] { return d.Finished(); }, 5000));
+          EXPECT_TRUE(test::PumpUntil([&] { return d.Finished(); }, 5000));
           cancelMs = clock.elapsed();
           for (const std::string& line : LogLines(main))
             if (line.find(Text("ERROR_1005")) != std::string::npos) ++finals;
@@ -184,6 +185,7 @@ TEST_F(DeviceOperationsTest, EachAreaReadIntoTheHexWindowAndBackAgain) {
   RunWithSim([&](CDuiHandlerMain& main, CDuiDialog& d) {
     ASSERT_TRUE(LoadChip(main));
     Download(main);
+    const std::vector<uint8_t> sent = context->link.request.image;  // what the download sent
     const CoreContext& core = context->core;
     const struct {
       const char* radio;
@@ -196,11 +198,11 @@ TEST_F(DeviceOperationsTest, EachAreaReadIntoTheHexWindowAndBackAgain) {
       SCOPED_TRACE(a.radio);
       play["dlg_select_flash_type"] = Choose({a.radio});
       EXPECT_NE(Click(main, "btn-read-tool"), 0);
-      testing::Pump();
+      test::Pump();
       const std::vector<uint8_t> bytes = HexWindowBytes(main);
       ASSERT_EQ(bytes.size(), a.size);
-      EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), context->link.transferCopy.begin() + a.start));
-      EXPECT_EQ(main.LastHexReadKind(), a.kind);
+      EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), sent.begin() + a.start));
+      EXPECT_EQ(main.HexCommands().LastReadKind(), a.kind);
     }
     EXPECT_EQ(d.FindControl("tabctrl.main")->GetTabPage(), 0);
   });
@@ -218,7 +220,7 @@ TEST_F(DeviceOperationsTest, AnImportedFileLargerThanTheAreaSendsOnlyTheAreasSiz
     nextFile.clear();
     play["dlg_select_flash_type"] = Choose({"ConfArea"});
     EXPECT_NE(Click(main, "btn-write-tool"), 0);
-    EXPECT_EQ(context->link.writeLength[kLinkAreaConf], 512u);
+    EXPECT_EQ(context->link.request.writeLength[kLinkAreaConf], 512u);
     EXPECT_EQ(LogLines(main).back(), ResultLine("COMMAND_WRITE_TOOL_CONF_FLASH_REQ", 0));
     EXPECT_NE(Click(main, "btn-tool-checksum"), 0);
     CChecksumListCtrl* list = main.ChecksumList();
@@ -228,7 +230,7 @@ TEST_F(DeviceOperationsTest, AnImportedFileLargerThanTheAreaSendsOnlyTheAreasSiz
     // The same bytes compare equal on the conf area alone.
     play["dlg_select_flash_type"] = Choose({"ConfArea"});
     EXPECT_NE(Click(main, "btn-check-sum"), 0);
-    EXPECT_EQ(context->link.checkMask, 1u);
+    EXPECT_EQ(context->link.request.checkMask, 1u);
     EXPECT_EQ(LineColour(main, Text("CONF_CHECKSUM_SUCCESS")), kDarkBlue);
     EXPECT_FALSE(HasLine(main, Text("CODE_CHECKSUM_SUCCESS")));
   });
@@ -246,8 +248,8 @@ TEST_F(DeviceOperationsTest, TheBurnOptionsGoToTheToolAndComeBack) {
       return ClickOk(d);
     };
     EXPECT_NE(Click(main, "burnoption"), 0);  // no description needed
-    EXPECT_EQ(context->link.burnConfig.bytes[0], 5);
-    EXPECT_EQ(context->link.burnConfig.bytes[1], 0x5A) << "the programmer's own bytes travel unchanged";
+    EXPECT_EQ(context->link.request.burnConfig.bytes[0], 5);
+    EXPECT_EQ(context->link.request.burnConfig.bytes[1], 0x5A) << "the programmer's own bytes travel unchanged";
     play["dlg_burn_option"] = [&](CDuiDialog& d) {
       record(d);
       return Cancel(d);

@@ -10,7 +10,7 @@
 namespace korvane {
 namespace {
 
-using testing::DeviceFixture;
+using test::DeviceFixture;
 
 class DeviceScreenshots : public DeviceFixture {};
 
@@ -33,7 +33,7 @@ TEST_F(DeviceScreenshots, FinishedDownload) {
         main.PollCodeFile();
         EXPECT_NE(Click(main, "config"), 0);
         EXPECT_NE(Click(main, "btn-tool-checksum"), 0);
-        testing::Pump();
+        test::Pump();
         QDir().mkpath(dir);
         EXPECT_TRUE(d.grab().save(dir + "/download-en.png"));
       },

@@ -19,7 +19,7 @@
 #include "app/CSelectDeviceTypeDlg.h"
 #include "core/model/ConfigItem.h"
 
-namespace korvane::testing {
+namespace korvane::test {
 
 class EditorFixture : public AppFixture {
  protected:
@@ -126,4 +126,4 @@ class EditorFixture : public AppFixture {
   int typeDialogs = 0;
 };
 
-}  // namespace korvane::testing
+}  // namespace korvane::test

@@ -13,7 +13,7 @@
 namespace korvane {
 namespace {
 
-using testing::EditorFixture;
+using test::EditorFixture;
 
 class EditorScreenshots : public EditorFixture {
  protected:
@@ -33,7 +33,7 @@ class EditorScreenshots : public EditorFixture {
       grid->Tree()->setColumnWidth(0, 260);
       grid->Tree()->setCurrentItem(grid->ViewItemFor(Item(main, "pdo2Volt")));
       main.SetStatusText(main.Context().dui->LookupText("NewProject"), 0xC80000);
-      testing::Pump();
+      test::Pump();
       QDir().mkpath(dir);
       EXPECT_TRUE(d.grab().save(dir + "/" + file));
     }});

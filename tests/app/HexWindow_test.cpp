@@ -1,21 +1,24 @@
 // The hex data window: the component's start sequence, the program without
 // it, and the binary exchange through the real library.
 #include <atomic>
-#include <fstream>
 #include <thread>
 
 #include <QFile>
 #include <QKeyEvent>
 
 #include "AppFixture.h"
+#include "support/TempDir.h"
+#include "app/AppSession.h"
 #include "app/CChecksumListCtrl.h"
+#include "app/HexWindowCommands.h"
+#include "app/MainDeviceCommands.h"
 #include "app/HexEditorLoader.h"
 #include "hexeditor/IHexEditor.h"
 
 namespace korvane {
 namespace {
 
-using testing::AppFixture;
+using test::AppFixture;
 
 // Records the calls the program makes, in order.
 class RecordingEditor final : public IHexEditor {
@@ -49,15 +52,10 @@ class HexWindowTest : public AppFixture {
  protected:
   std::string WriteFile(const char* name, const std::vector<uint8_t>& bytes) {
     const std::string path = logDir.filePath(name).toStdString();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    test::WriteBytes(path, bytes);
     return path;
   }
-  std::vector<uint8_t> ReadFile(const std::string& path) {
-    QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    const QByteArray b = f.readAll();
-    return std::vector<uint8_t>(b.begin(), b.end());
-  }
+  static std::vector<uint8_t> ReadFile(const std::string& path) { return test::ReadBytes(path); }
   static std::vector<uint8_t> Pattern(size_t n) {
     std::vector<uint8_t> v(n);
     for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i * 7 + 3);
@@ -93,10 +91,10 @@ TEST_F(HexWindowTest, WithoutTheLibraryExportIsEmptyAndImportStillFillsTheSource
         EXPECT_EQ(Click(main, "btn-export"), 0);
         nextFile = input;
         EXPECT_EQ(Click(main, "btn-import"), 0);
-        ASSERT_NE(main.HexDataSource().Block(0), nullptr);
-        EXPECT_EQ(*main.HexDataSource().Block(0), Pattern(1000));
-        main.ShowHexRead(12, Pattern(16).data(), 16, 0x8000);  // no window: nothing but the kind
-        EXPECT_EQ(main.LastHexReadKind(), 12);
+        ASSERT_NE(main.Session().hexData.Block(0), nullptr);
+        EXPECT_EQ(*main.Session().hexData.Block(0), Pattern(1000));
+        main.HexCommands().ShowRead(12, Pattern(16).data(), 16, 0x8000);  // no window: nothing but the kind
+        EXPECT_EQ(main.HexCommands().LastReadKind(), 12);
       }},
       o);
   EXPECT_TRUE(QFile::exists(logDir.filePath("out.bin")));
@@ -124,7 +122,7 @@ TEST_F(HexWindowTest, ExportRightAfterImportWritesTheSameBytes) {
     EXPECT_EQ(ReadFile(output), Pattern(1000));
     nextFile = empty;
     Click(main, "btn-import");
-    EXPECT_EQ(main.HexDataSource().Block(0)->size(), 0u);
+    EXPECT_EQ(main.Session().hexData.Block(0)->size(), 0u);
     main.HexWindow()->GetRange(&first, &last);
     EXPECT_EQ(last, -1);
   }});
@@ -149,17 +147,17 @@ TEST_F(HexWindowTest, AReadOfTheSameLengthRewritesTheBytesAndAnotherLengthReplac
     IHexEditor* hex = main.HexWindow();
     ASSERT_NE(hex, nullptr);
     std::vector<uint8_t> a = Pattern(256), b(256, 0xA5), c(128, 0x5A), got(256);
-    main.ShowHexRead(12, a.data(), 256, 0x10000);
+    main.HexCommands().ShowRead(12, a.data(), 256, 0x10000);
     ASSERT_EQ(hex->ReadBytes(0, got.data(), 256), 256u);
     EXPECT_EQ(got, a);
-    main.ShowHexRead(13, b.data(), 256, 0x10000);
+    main.HexCommands().ShowRead(13, b.data(), 256, 0x10000);
     hex->ReadBytes(0, got.data(), 256);
     EXPECT_EQ(got, b);
-    main.ShowHexRead(9, c.data(), 128, 0);
+    main.HexCommands().ShowRead(9, c.data(), 128, 0);
     int32_t first = 0, last = 0;
     hex->GetRange(&first, &last);
     EXPECT_EQ(last, 127);
-    EXPECT_EQ(*main.HexDataSource().Block(0), c);
+    EXPECT_EQ(*main.Session().hexData.Block(0), c);
   }});
 }
 
@@ -173,18 +171,18 @@ TEST_F(HexWindowTest, RunnerResultsFromTheWorkerReachTheViews) {
       auto area = std::make_unique<ReadResult>(64);
       area->data.assign(64, 0x3C);
       area->address = 0x20000;
-      main.PostReadResult(16, std::move(area));
-      main.SendDeviceInfo(24, info);  // returns once shown
+      main.Device()->View().PostReadResult(16, std::move(area));
+      main.Device()->View().SendDeviceInfo(24, info);  // returns once shown
       done = true;
     });
-    testing::PumpUntil([&] { return done.load(); });
+    test::PumpUntil([&] { return done.load(); });
     worker.join();
-    testing::Pump();
+    test::Pump();
     std::vector<uint8_t> got(64);
     ASSERT_NE(main.HexWindow(), nullptr);
     EXPECT_EQ(main.HexWindow()->ReadBytes(0, got.data(), 64), 64u);
     EXPECT_EQ(got, std::vector<uint8_t>(64, 0x3C));
-    EXPECT_EQ(main.LastHexReadKind(), 16);
+    EXPECT_EQ(main.HexCommands().LastReadKind(), 16);
     EXPECT_EQ(main.ChecksumList()->Cell(0, CChecksumListCtrl::kChip), "0xCAFEF00D");
     EXPECT_EQ(main.ChecksumList()->Cell(3, CChecksumListCtrl::kChip), "1024 Byte");
 
@@ -194,8 +192,8 @@ TEST_F(HexWindowTest, RunnerResultsFromTheWorkerReachTheViews) {
     d.FindControl("txtChecksumbar")->SetText("stale");
     auto conf = std::make_unique<ReadResult>(1024);
     conf->address = 0x7C00;
-    main.PostReadResult(1, std::move(conf));
-    testing::Pump();
+    main.Device()->View().PostReadResult(1, std::move(conf));
+    test::Pump();
     EXPECT_EQ(main.Description().modified, 1);
     EXPECT_NE(d.FindControl("txtChecksumbar")->GetText(), "stale");
     main.Description().modified = 0;
@@ -203,7 +201,7 @@ TEST_F(HexWindowTest, RunnerResultsFromTheWorkerReachTheViews) {
 }
 
 TEST(HexEditorLibrary, BytesTypedIntoTheWindowReachTheDataSource) {
-  testing::GuiApp();
+  test::GuiApp();
   std::string why;
   HexEditorFactory create = LoadHexEditorLibrary(std::string(KORVANE_BIN_DIR) + "/korvane-hexeditor", &why);
   ASSERT_TRUE(create) << why;

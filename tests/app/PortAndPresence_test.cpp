@@ -19,7 +19,7 @@
 namespace korvane {
 namespace {
 
-using testing::DeviceFixture;
+using test::DeviceFixture;
 
 class PortTest : public DeviceFixture {
  protected:
@@ -179,14 +179,14 @@ TEST_F(PortTest, UnpluggingDuringATransferEndsItWithAnErrorAndClosesThePortAfter
         play["dlg_select_download_type"] = Choose({"Tool", "ConfArea", "CodeArea"});
         play["dlg_process"] = [&](CDuiDialog& d) {
           CDuiControl* progress = d.FindControl("ProgressCtrl");
-          EXPECT_TRUE(testing::PumpUntil([&] { return progress->GetProgress() >= 25; }, 20000));
+          EXPECT_TRUE(test::PumpUntil([&] { return progress->GetProgress() >= 25; }, 20000));
           // Without the window thread the worker soon waits at its next
           // progress step, still holding the port, when the removal arrives.
           std::this_thread::sleep_for(std::chrono::milliseconds(400));
           sim->Stop();
           Send(main, kDeviceRemoveComplete);
           openWhileRunning = link.port.IsOpen();
-          EXPECT_TRUE(testing::PumpUntil([&] { return d.Finished(); }, 5000));
+          EXPECT_TRUE(test::PumpUntil([&] { return d.Finished(); }, 5000));
           return d.Result();
         };
         Click(main, "config");
@@ -215,7 +215,7 @@ TEST_F(PortTest, TheWatcherNoticesTheProgrammerLeaving) {
         ASSERT_TRUE(link.PortOpen());
         sim->Stop();
         std::filesystem::remove_all(devices / "ttyUSB9");
-        EXPECT_TRUE(testing::PumpUntil([&] { return !link.PortOpen(); }, 3000));
+        EXPECT_TRUE(test::PumpUntil([&] { return !link.PortOpen(); }, 3000));
         EXPECT_TRUE(HasLine(main, Text("DEV_OFFLINE_EVENT")));
       }},
       options);

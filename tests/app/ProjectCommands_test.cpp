@@ -12,7 +12,7 @@
 namespace korvane {
 namespace {
 
-using testing::EditorFixture;
+using test::EditorFixture;
 namespace fs = std::filesystem;
 
 std::string FileText(const std::string& path) {
@@ -34,7 +34,7 @@ TEST_F(ProjectCommandsTest, NewEditSaveAsAndReopenKeepTheValueAndTheCodeFile) {
     ASSERT_TRUE(desc.HasTree());
     EXPECT_EQ(desc.chipName, "KV3102");
     EXPECT_EQ(desc.functionName, "PB_2C1A");
-    EXPECT_EQ(main.newProjectUnsaved, 1);
+    EXPECT_EQ(main.Session().newProjectUnsaved, 1);
     EXPECT_EQ(desc.modified, 1);
     EXPECT_NE(Title(main).find("(" + Text("NewProject") + ")"), std::string::npos) << Title(main);
 
@@ -51,7 +51,7 @@ TEST_F(ProjectCommandsTest, NewEditSaveAsAndReopenKeepTheValueAndTheCodeFile) {
     EXPECT_EQ(requests.back().filter, "XML File(*.xml)|*.xml||");
     EXPECT_EQ(requests.back().defaultExtension, "xml");
     // The first save of a new project reloads it from the file it went to.
-    EXPECT_EQ(main.newProjectUnsaved, 0);
+    EXPECT_EQ(main.Session().newProjectUnsaved, 0);
     EXPECT_EQ(desc.path, project);
     EXPECT_EQ(desc.modified, 0);
     EXPECT_NE(Title(main).find("(" + project + ")"), std::string::npos) << Title(main);
@@ -117,9 +117,9 @@ TEST_F(ProjectCommandsTest, AProjectOpenedAfterAnUnsavedNewIsNoNewProject) {
     nextFile = first;
     Click(main, "saveas");
     NewProject(main, "KV5210", "ADP_65W");
-    ASSERT_EQ(main.newProjectUnsaved, 1);
+    ASSERT_EQ(main.Session().newProjectUnsaved, 1);
     Click(main, "open");  // first.xml, the changes of the new one dropped
-    EXPECT_EQ(main.newProjectUnsaved, 0);
+    EXPECT_EQ(main.Session().newProjectUnsaved, 0);
     nextFile = ProjectPath("second.xml");
     Click(main, "saveas");
     EXPECT_EQ(main.Description().path, first);
@@ -140,7 +140,7 @@ TEST_F(ProjectCommandsTest, ASaveThatFailsKeepsTheNewProjectAndItsEdits) {
     ASSERT_TRUE(desc.HasTree());
     EXPECT_EQ(Item(main, "ledBrightness")->value, "90");
     EXPECT_EQ(desc.modified, 1);
-    EXPECT_EQ(main.newProjectUnsaved, 1);
+    EXPECT_EQ(main.Session().newProjectUnsaved, 1);
     EXPECT_TRUE(desc.path.empty());
     answer = [](const std::string&) { return IDNO; };  // the close afterwards
   }});
@@ -172,7 +172,7 @@ TEST_F(ProjectCommandsTest, CancellingNewKeepsThePreviousProject) {
     EXPECT_EQ(main.Description().root.get(), root);
     EXPECT_EQ(main.Description().chipName, "KV5210");
     EXPECT_EQ(main.Description().modified, 1);
-    EXPECT_EQ(main.newProjectUnsaved, 1);
+    EXPECT_EQ(main.Session().newProjectUnsaved, 1);
     EXPECT_EQ(Title(main), title);
     EXPECT_GT(main.ConfigTree()->topLevelItemCount(), 0);
   }});
@@ -201,7 +201,7 @@ TEST_F(ProjectCommandsTest, OpeningAFileThatIsNoProjectLeavesNothingLoaded) {
     Click(main, "open");
     EXPECT_FALSE(main.Description().HasTree());
     EXPECT_EQ(main.ConfigTree()->topLevelItemCount(), 0);
-    EXPECT_EQ(main.newProjectUnsaved, 0);
+    EXPECT_EQ(main.Session().newProjectUnsaved, 0);
     EXPECT_EQ(boxes.back().text, FormatText(Text("ReadFileError"), nextFile));
   }});
 }
@@ -220,7 +220,7 @@ TEST_F(ProjectCommandsTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow
     line->setText("55");
     answer = [&](const std::string&) { return IDCANCEL; };
     EXPECT_FALSE(d.EndDialog(2));
-    testing::Pump();
+    test::Pump();
     EXPECT_FALSE(d.Finished());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, Text("SaveNotify"));
@@ -228,7 +228,7 @@ TEST_F(ProjectCommandsTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow
     // Yes saves to the project's file and closes.
     answer = [&](const std::string&) { return IDYES; };
     EXPECT_TRUE(d.EndDialog(2));
-    testing::PumpUntil([&] { return d.Finished(); });
+    test::PumpUntil([&] { return d.Finished(); });
     EXPECT_TRUE(d.Finished());
   }});
   EXPECT_NE(FileText(project).find("value=\"55\""), std::string::npos);

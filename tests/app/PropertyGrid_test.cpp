@@ -12,7 +12,7 @@
 namespace korvane {
 namespace {
 
-using testing::EditorFixture;
+using test::EditorFixture;
 
 // Captions of the grid's rows in display order, one level of indentation per depth.
 std::vector<std::string> ShownRows(CPropertyGridCtrl& grid) {
@@ -112,7 +112,7 @@ TEST_F(PropertyGridTest, EachRowKindOpensItsEditor) {
         EXPECT_EQ(line->text().toStdString(), c.kept);
       }
       Key(editor, Qt::Key_Escape);  // leaves the value as it was
-      testing::Pump();
+      test::Pump();
       EXPECT_EQ(grid->OpenEditor(), nullptr);
     }
     EXPECT_EQ(main.Description().modified, 1);
@@ -150,7 +150,7 @@ TEST_F(PropertyGridTest, ACommittedValueReachesTheItemAndShowsBold) {
     Key(grid->Tree(), Qt::Key_Return);
     ASSERT_NE(qobject_cast<QLineEdit*>(grid->OpenEditor()), nullptr);
     Key(grid->OpenEditor(), Qt::Key_Escape);
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(desc.modified, 0) << "closing the editor without a change commits nothing";
 
     TypeValue(main, "ledBrightness", "80");
@@ -200,13 +200,13 @@ TEST_F(PropertyGridTest, AnEntryOutOfRangeWarnsOnceAfterTheEditAndShowsTheMaximu
       return IDOK;
     };
     TypeValue(main, "usbAThreshold", "300");
-    testing::PumpUntil([&] { return !boxes.empty(); }, 1000);
-    testing::Pump();
+    test::PumpUntil([&] { return !boxes.empty(); }, 1000);
+    test::Pump();
     EXPECT_EQ(Item(main, "usbAThreshold")->value, "255");
     EXPECT_EQ(Shown(main, "usbAThreshold"), "255");
     // Within the range nothing is said.
     TypeValue(main, "usbAThreshold", "200");
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(Shown(main, "usbAThreshold"), "200");
   }});
   ASSERT_EQ(boxes.size(), 2u);
@@ -239,7 +239,7 @@ TEST_F(PropertyGridTest, AnEditTheUserLeavesByChoosingAnotherGroupIsKept) {
     ASSERT_NE(line, nullptr);
     line->setText("33");
     SelectNode(main, "portRoles");
-    testing::Pump();
+    test::Pump();
     EXPECT_EQ(Item(main, "ledBrightness")->value, "33");
     EXPECT_EQ(main.PropertyGrid()->OpenEditor(), nullptr);
     EXPECT_NE(main.PropertyGrid()->ViewItemFor(Item(main, "portCRole")), nullptr);
@@ -255,8 +255,8 @@ TEST_F(PropertyGridTest, TabCommitsAndGoesOnToTheNextRowsEditor) {
     ASSERT_NE(line, nullptr);
     line->setText("111");
     Key(line, Qt::Key_Tab);
-    testing::Pump();
-    testing::Pump();
+    test::Pump();
+    test::Pump();
     EXPECT_EQ(Item(main, "portMask")->value, "111");
     ASSERT_NE(grid->OpenEditor(), nullptr);
     EXPECT_EQ(grid->CurrentViewItem()->Item(), Item(main, "pdSvid"));
@@ -276,7 +276,7 @@ TEST_F(PropertyGridTest, ACommandCommitsTheValueStillInTheEditor) {
       Click(main, command);
       EXPECT_EQ(Item(main, "ledBrightness")->value, typed) << command;
       EXPECT_EQ(main.PropertyGrid()->OpenEditor(), nullptr) << command;
-      testing::Pump();
+      test::Pump();
     }
   }});
 }
@@ -292,6 +292,34 @@ TEST_F(PropertyGridTest, ABoundCountEditChangesTheBoundGroupsRows) {
     TypeValue(main, "pdoCount", "1");
     EXPECT_EQ(grid->ViewItemFor(Item(main, "pdoList"))->childCount(), 1);
     EXPECT_EQ(grid->ViewItemFor(Item(main, "pdo2")), nullptr);
+  }});
+}
+
+}  // namespace
+}  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST_F(PropertyGridTest, TheViewShowsTheSessionsRowsAndLeavesThemToTheSessionWhenItGoes) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    CPropertyGridCtrl* grid = main.PropertyGrid();
+    ASSERT_NE(grid, nullptr);
+    GridModel& model = main.Session().grid;
+    EXPECT_EQ(&grid->Model(), &model);
+    EXPECT_EQ(model.Host(), grid);
+    NewProject(main);
+    SelectNode(main, "pdSettings");
+    const size_t rows = model.AllRows().size();
+    EXPECT_GT(rows, 0u);
+
+    delete grid;  // as when its window goes first
+    EXPECT_EQ(model.Host(), nullptr);
+    EXPECT_EQ(model.AllRows().size(), rows) << "the rows are the session's";
+    SetValueProblem problem = SetValueProblem::None;
+    EXPECT_TRUE(SetItemValue(main.Description(), model, *Item(main, "pdoCount"), "2", &problem));
+    EXPECT_EQ(Item(main, "pdoCount")->value, "2");
+    main.Context().grid = nullptr;
   }});
 }
 

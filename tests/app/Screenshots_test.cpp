@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 #include "AppFixture.h"
+#include "app/HexWindowCommands.h"
 #include "app/CConfigTreeCtrl.h"
 #include "app/AppContext.h"
 #include "app/CRichEditExt.h"
@@ -13,7 +14,7 @@
 namespace korvane {
 namespace {
 
-using testing::AppFixture;
+using test::AppFixture;
 
 class Screenshots : public AppFixture {
  protected:
@@ -40,15 +41,15 @@ class Screenshots : public AppFixture {
         bar->SetText(main.Context().dui->LookupText("CONF_CHECKSUM") + ": 0x5A3C19E2   " +
                      main.Context().dui->LookupText("CODE_CHECKSUM") + ": 0x0B77D410");
       main.ShowDeviceSums(23, {0x5A3C19E2, 0x0B77D410, 0x9C1E0F33, 1024, 31744, 16});
-      testing::Pump();
+      test::Pump();
       QDir().mkpath(dir);
       EXPECT_TRUE(d.grab().save(dir + "/" + file));
       if (hexFile) {
         std::vector<uint8_t> bytes(0x400);
         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i < 64 ? "KV5210 ADP_65W config 0x5210 v7"[i % 32] : i * 13);
-        main.ShowHexRead(12, bytes.data(), static_cast<uint32_t>(bytes.size()), 0x7C00);
+        main.HexCommands().ShowRead(12, bytes.data(), static_cast<uint32_t>(bytes.size()), 0x7C00);
         d.FindControl("tabctrl.main")->SetTabPage(1);
-        testing::Pump();
+        test::Pump();
         EXPECT_TRUE(d.grab().save(dir + "/" + hexFile));
       }
       if (boxFile) {
@@ -56,7 +57,7 @@ class Screenshots : public AppFixture {
           CDuiDialog* box = main.Context().dui->FindDialog("dlg_msgbox");
           box->adjustSize();
           box->show();
-          testing::Pump();
+          test::Pump();
           EXPECT_TRUE(box->grab().save(dir + "/" + boxFile));
           return IDNO;
         };

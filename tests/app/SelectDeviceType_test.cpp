@@ -10,7 +10,7 @@
 namespace korvane {
 namespace {
 
-using testing::EditorFixture;
+using test::EditorFixture;
 
 std::vector<std::string> NodeTexts(QTreeWidget& tree) {
   std::vector<std::string> out;
@@ -71,7 +71,7 @@ TEST_F(SelectDeviceTypeTest, TheTreeShowsWhatTheChipSupportsAndOnlyAFunctionEnab
         EXPECT_EQ(d.FindControl("descEdit")->GetText(), CDeviceTypeTreeCtrl::EntryOf(category)->descript);
         // OK with a category chosen (a click that gets through) keeps the dialog open.
         h.OnDuiMessage(ok->UID(), "buttonok", DUI_MSG_CLICK, 0, 0);
-        testing::Pump();
+        test::Pump();
         EXPECT_FALSE(d.Finished());
 
         // Another chip, another tree; OK waits for a choice again.
@@ -84,12 +84,12 @@ TEST_F(SelectDeviceTypeTest, TheTreeShowsWhatTheChipSupportsAndOnlyAFunctionEnab
         // A double click on a category chooses nothing; on a function it is OK.
         h.Tree()->setCurrentItem(h.Tree()->NodeOf("EMK"));
         emit h.Tree()->itemDoubleClicked(h.Tree()->NodeOf("EMK"), 0);
-        testing::Pump();
+        test::Pump();
         EXPECT_FALSE(d.Finished());
         h.Tree()->setCurrentItem(h.Tree()->NodeOf("EMK_USB4"));
         EXPECT_TRUE(ok->IsEnabled());
         emit h.Tree()->itemDoubleClicked(h.Tree()->NodeOf("EMK_USB4"), 0);
-        testing::PumpUntil([&] { return d.Finished(); });
+        test::PumpUntil([&] { return d.Finished(); });
         return d.Result();
       },
       &shown, &chip, &function);
@@ -107,7 +107,7 @@ TEST_F(SelectDeviceTypeTest, CancelLeavesTheChoiceEmptyAndEveryNotificationButMo
         CDuiControl* cancel = d.FindControl("buttoncancel");
         h.OnDuiMessage(cancel->UID(), "buttoncancel", DUI_MSG_MOVE, 0, 0);
         qobject_cast<QPushButton*>(cancel->Widget())->click();
-        testing::PumpUntil([&] { return d.Finished(); });
+        test::PumpUntil([&] { return d.Finished(); });
         return d.Result();
       },
       &shown, &chip, &function);

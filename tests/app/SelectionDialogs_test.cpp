@@ -15,7 +15,7 @@
 namespace korvane {
 namespace {
 
-using testing::DeviceFixture;
+using test::DeviceFixture;
 
 class SelectionDialogsTest : public DeviceFixture {
  protected:
@@ -196,7 +196,7 @@ TEST_F(SelectionDialogsTest, ChecksumOpensAloneWithBothAreasAndChecksTheFileOnly
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     AppContext& ctx = main.Context();
     auto* dialog = new CSelectChecksumTypeDlg(ctx);
-    dialog->SetCodePath("/no/code.hex");
+    dialog->codePath = "/no/code.hex";
     std::string after;
     const int r = RunDialog<CSelectChecksumTypeDlg>(
         main, dialog,

@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include "../core/files/FilesTestUtil.h"
+#include "support/TestChip.h"
+#include "support/TempDir.h"
 #include "core/files/CodeFile.h"
 #include "core/files/HexExport.h"
 #include "core/files/ImagePreparation.h"
@@ -14,8 +16,8 @@
 
 namespace korvane {
 namespace {
-using testutil::ReadText;
-using testutil::WriteText;
+using test::ReadText;
+using test::WriteText;
 
 struct CliRun {
   int status = -1;
@@ -24,10 +26,10 @@ struct CliRun {
 
 class CliTest : public testing::Test {
  protected:
-  testutil::TempDir dir;
+  test::TempDir dir;
   std::string base;
   void SetUp() override {
-    testutil::InstallTestChip(dir.Path());
+    test::InstallTestChip(dir.Path());
     base = dir.Path();
   }
   // Runs korvane-cli with args (already quoted where needed) and the test installation.
@@ -91,7 +93,7 @@ TEST_F(CliTest, NewSavesTheProjectAndCopiesTheCodeFileWithoutOverwriting) {
   EXPECT_EQ(ReadText(dir / "keep.hex"), "mine");
   EXPECT_NE(ReadText(dir / "keep.xml").find("select=\"ADP2\""), std::string::npos);
   ASSERT_EQ(Cli("new --chip TCHIP --function PB1 -o " + (dir / "fresh.xml")).status, 0);
-  EXPECT_EQ(ReadText(dir / "fresh.hex"), testutil::kTestChipHex);
+  EXPECT_EQ(ReadText(dir / "fresh.hex"), test::kTestChipHex);
 
   EXPECT_EQ(Cli("new --chip NOPE --function PB1 -o " + (dir / "x.xml")).status, 1);
   EXPECT_EQ(Cli("new --chip TCHIP --function ADP3 -o " + (dir / "x.xml")).status, 1) << "not supported";
@@ -125,8 +127,8 @@ TEST_F(CliTest, ChecksumPrintsThePcColumn) {
   const auto& b = ctx.image.bytes;
   const std::string expected =
       StrFormat("conf 0x%08X\ncode 0x%08X\noption 0x%08X\nconf-size 512\ncode-size 512\noption-size 256\n",
-                testutil::BitwiseCrc(b.data() + 0xEC00, 0x200), testutil::BitwiseCrc(b.data(), 0x200),
-                testutil::BitwiseCrc(b.data() + 0x10000, 0x100));
+                test::BitwiseCrc(b.data() + 0xEC00, 0x200), test::BitwiseCrc(b.data(), 0x200),
+                test::BitwiseCrc(b.data() + 0x10000, 0x100));
   EXPECT_EQ(r.out, expected);
 }
 
@@ -167,7 +169,7 @@ TEST_F(CliTest, ExportMatchesTheInProcessExportForEveryChoice) {
   }
   // Without the code area the block still carries the code length of the project's own file.
   ASSERT_EQ(Cli("export " + project + " -o " + (dir / "c.hex") + " --no-code").status, 0);
-  const auto hex = testutil::ParseStrictHex(ReadText(dir / "c.hex"));
+  const auto hex = test::ParseStrictHex(ReadText(dir / "c.hex"));
   ASSERT_TRUE(hex.ok) << hex.error;
   EXPECT_EQ(hex.bytes.at(0xEE12), 0x02);
   EXPECT_EQ(hex.bytes.at(0xEE13), 0x00);

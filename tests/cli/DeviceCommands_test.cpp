@@ -8,7 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "../link/SimProcess.h"
+#include "support/Simulator.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -20,32 +21,22 @@ struct CliRun {
   std::string out, err;
 };
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string Slurp(const fs::path& path) { return test::ReadText(path.string()); }
 
 class DeviceCommandsTest : public testing::Test {
  protected:
-  fs::path dir = fs::temp_directory_path() / ("korvane-cli-device-" + std::to_string(::getpid()));
+  test::TempDir temp;
+  fs::path dir = temp.Path();
   std::unique_ptr<test::SimProcess> sim;
   std::string project = std::string(KORVANE_BIN_DIR) + "/xml/orvik/chips/KV3102.xml";
 
-  void SetUp() override {
-    fs::remove_all(dir);
-    fs::create_directories(dir / "config");
-  }
-  void TearDown() override {
-    sim.reset();
-    fs::remove_all(dir);
-  }
+  void SetUp() override { fs::create_directories(dir / "config"); }
+  void TearDown() override { sim.reset(); }
 
   void StartSim(std::vector<std::string> extra = {}) {
     extra.insert(extra.end(), {"--chip-type", "0x3102"});
-    sim = std::make_unique<test::SimProcess>(extra);
-    ASSERT_TRUE(sim->Running());
+    sim = std::make_unique<test::SimProcess>();
+    ASSERT_TRUE(sim->Start(extra));
   }
   std::string Port() const { return " --port " + sim->Link(); }
 

@@ -29,7 +29,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 
-#include "../gui_support/GuiTestApp.h"
+#include "support/GuiTestApp.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
 #include "dui/CDuiDialogHandler.h"
@@ -41,9 +41,9 @@
 namespace korvane {
 namespace {
 
-using testing::ArchivePath;
-using testing::GuiApp;
-using testing::PumpUntil;
+using test::ArchivePath;
+using test::GuiApp;
+using test::PumpUntil;
 
 struct Seen {
   int uID;
@@ -246,7 +246,7 @@ TEST_F(DuiSystemTest, ButtonNotificationsGoToTheDialogsOwnHandler) {
   EXPECT_GE(boxSeen[1].uID, DUI_FIRST_CONTROL_UID);
   EXPECT_TRUE(mainSeen.empty());
   // The click was consumed, so the button's own close did not happen.
-  testing::Pump();
+  test::Pump();
   EXPECT_FALSE(box->Finished());
 }
 
@@ -311,7 +311,7 @@ TEST_F(DuiSystemTest, ClosingAsksTheHandler) {
   box->show();
   handler->allowEnd = 0;
   box->close();  // the window's close button asks with Cancel
-  testing::Pump();
+  test::Pump();
   EXPECT_EQ(handler->endResults, std::vector<int>{2});
   EXPECT_FALSE(box->Finished());
   handler->allowEnd = 1;

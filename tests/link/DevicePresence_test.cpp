@@ -7,6 +7,7 @@
 
 #include "LinkFixture.h"
 #include "PseudoTerminal.h"
+#include "support/TempDir.h"
 #include "link/DeviceInfoLines.h"
 #include "link/DeviceWatcher.h"
 #include "link/OperationKind.h"
@@ -26,7 +27,8 @@ struct DevicePresenceTest : ::testing::Test {
   LinkContext link{core};
   RecordingView view;
   std::unique_ptr<PseudoTerminal> pty = std::make_unique<PseudoTerminal>();
-  std::string name = (std::filesystem::temp_directory_path() / ("korvane-presence-" + std::to_string(::getpid()))).string();
+  test::TempDir temp;
+  std::string name = temp / "programmer";
 
   DevicePresenceTest() {
     test::SetTestLayout(core);
@@ -80,8 +82,7 @@ TEST_F(DevicePresenceTest, UnplugAndPlugBack) {
 TEST_F(DevicePresenceTest, ARemovalNeverClosesThePortUnderTheWorker) {
   pty->HangUp();
   link.epiloguePauseMs = 400;  // the worker is still running when the removal comes
-  link.kind = kOpReadToolInfo;
-  ASSERT_TRUE(StartWorker(link));
+  ASSERT_TRUE(StartWorker(link, DeviceInfoRequest(TargetKind::Tool)));
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   ASSERT_TRUE(link.WorkerRunning());
   OnDeviceChange(link, kDeviceRemoveComplete);
@@ -138,8 +139,8 @@ namespace {
 
 TEST(DeviceWatcher, ReportsDevicesThatCameAndWent) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("korvane-tty-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
+  const test::TempDir temp;
+  const fs::path dir = temp.Path();
   fs::create_directories(dir / "ttyS0" / "device");
   fs::create_directories(dir / "tty1");  // a console, no device behind it
   DeviceWatcher watcher(dir.string());
@@ -150,7 +151,6 @@ TEST(DeviceWatcher, ReportsDevicesThatCameAndWent) {
   fs::remove_all(dir / "ttyUSB0");
   fs::create_directories(dir / "ttyACM0" / "device");
   EXPECT_EQ(watcher.Poll(), (std::vector<uint32_t>{kDeviceRemoveComplete, kDeviceArrival}));
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeLine.h"
-#include "link/LinkTypes.h"
+#include "link/LinkArea.h"
 #include "sim/ProgrammerModel.h"
 
 namespace korvane {

@@ -72,7 +72,7 @@ TEST_F(LinkCommandsTest, ReadAreaMovesWholeBlocksWithTheRightFlags) {
 
 TEST_F(LinkCommandsTest, WriteAreaCarriesTheAreaHeaderAndTheChecksum) {
   FillTransferCopy();
-  const uint8_t* source = link.transferCopy.data() + 0x8000;
+  const uint8_t* source = link.request.image.data() + 0x8000;
   ASSERT_EQ(WriteArea(link, kSelectConf, 0x8000, false, 256, 10, 0.8, source, kImageSize - 0x8000), 0);
   ASSERT_EQ(Requests(), "4");
   const std::vector<uint8_t>& p = model.seen[0].payload;
@@ -88,7 +88,7 @@ TEST_F(LinkCommandsTest, WriteAreaCarriesTheAreaHeaderAndTheChecksum) {
 
 TEST_F(LinkCommandsTest, ChipWritesFlagEveryBlockAndTheLastBlockCarriesWhatFollows) {
   FillTransferCopy();
-  const uint8_t* source = link.transferCopy.data();
+  const uint8_t* source = link.request.image.data();
   ASSERT_EQ(WriteArea(link, kSelectCode, 0, true, 300, 20, 0.6, source, kImageSize), 0);
   EXPECT_EQ(Requests(), "4+c 4c");
   const std::vector<uint8_t>& last = model.seen[1].payload;

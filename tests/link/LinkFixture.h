@@ -1,6 +1,7 @@
 #pragma once
 // A link context over the in-process programmer model, with a chip layout,
-// a small language table and a view that records everything it is shown.
+// the link's test language table and a view that records everything it is
+// shown.
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -11,6 +12,7 @@
 #include "core/model/CoreContext.h"
 #include "link/LinkContext.h"
 #include "sim/ProgrammerModel.h"
+#include "support/TestLanguage.h"
 
 namespace korvane::test {
 
@@ -56,44 +58,6 @@ struct RecordingView : ILinkView {
   }
 };
 
-inline const char* kTestLanguage = R"(<language name="en-us">
-  <text key="ERROR_0">Success</text>
-  <text key="ERROR_3">Resynchronised</text>
-  <text key="ERROR_33">Programmer error 33</text>
-  <text key="ERROR_1003">No answer</text>
-  <text key="ERROR_1004">Bad check byte</text>
-  <text key="ERROR_1005">Cancelled</text>
-  <text key="ERROR_1008">No firmware update</text>
-  <text key="ERROR_1010">Chip mismatch</text>
-  <text key="COMMAND_READ_TOOL_CONFIG_REQ">Read tool config</text>
-  <text key="COMMAND_WRITE_TOOL_CODE_REQ">Write tool code</text>
-  <text key="COMMAND_READ_CHECK_REQ">Compare checksums</text>
-  <text key="COMMAND_FIREWARE_UPDATE_REQ">Firmware update</text>
-  <text key="CHIP_TYPE_ID">Chip type</text>
-  <text key="FUNC_TYPE_ID">Function type</text>
-  <text key="ConfAreaSize">Conf size</text>
-  <text key="CodeAreaSize">Code size</text>
-  <text key="ConfOptionSize">Option size</text>
-  <text key="SOFTWARE_VERSION">Software</text>
-  <text key="HARDWARE_VERSION">Hardware</text>
-  <text key="DATA_CHECKSUM">Conf checksum</text>
-  <text key="PROG_CHECKSUM">Code checksum</text>
-  <text key="OPTION_CHECKSUM">Option checksum</text>
-  <text key="PC_CONF_CHECKSUM">PC conf</text>
-  <text key="ARM_CONF_CHECKSUM">Tool conf</text>
-  <text key="CONF_CHECKSUM_SUCCESS">conf same</text>
-  <text key="CONF_CHECKSUM_FAIL">conf differs</text>
-  <text key="PC_CODE_CHECKSUM">PC code</text>
-  <text key="ARM_CODE_CHECKSUM">Tool code</text>
-  <text key="CODE_CHECKSUM_SUCCESS">code same</text>
-  <text key="CODE_CHECKSUM_FAIL">code differs</text>
-  <text key="SELECT_PORT_NOTREADY">Port not ready</text>
-  <text key="Dev-Connected">Connected %s</text>
-  <text key="Dev-Disconnect">Disconnected %s</text>
-  <text key="DEV_ONLINE_EVENT">Device online</text>
-  <text key="DEV_OFFLINE_EVENT">Device offline</text>
-</language>)";
-
 constexpr uint32_t kChipType = 0x35;
 constexpr uint32_t kFuncType = 1;
 
@@ -107,7 +71,7 @@ inline void SetTestLayout(CoreContext& core) {
   core.layout.optionStart = 0x10000;
   core.layout.optionSize = 0x10;
   core.chipKind = {kChipType, kFuncType};
-  core.language.LoadFromXml(kTestLanguage);
+  core.language.LoadFromXml(kLinkTestLanguage);
 }
 
 struct LinkFixture : ::testing::Test {
@@ -136,10 +100,17 @@ struct LinkFixture : ::testing::Test {
     return out;
   }
 
-  // A transfer copy with a recognisable pattern in every area.
+  // An image with a recognisable pattern in every area, in the link's request.
   void FillTransferCopy() {
-    link.transferCopy.assign(kImageSize, 0xFF);
-    for (uint32_t i = 0; i < 0x20000; ++i) link.transferCopy[i] = uint8_t(i * 7 + (i >> 8));
+    link.request.image.assign(kImageSize, 0xFF);
+    for (uint32_t i = 0; i < 0x20000; ++i) link.request.image[i] = uint8_t(i * 7 + (i >> 8));
+  }
+
+  // The link's request (image, lengths, masks) for another kind.
+  OperationRequest Request(int kind) const {
+    OperationRequest request = link.request;
+    request.kind = kind;
+    return request;
   }
 };
 

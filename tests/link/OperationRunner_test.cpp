@@ -9,6 +9,7 @@
 #include "core/text/TextFormat.h"
 #include "link/LinkReport.h"
 #include "link/OperationKind.h"
+#include "support/RecordingMessageBox.h"
 
 namespace korvane {
 namespace {
@@ -19,17 +20,17 @@ using R = DeviceInfoRecord;
 struct OperationRunnerTest : LinkFixture {
   OperationRunnerTest() {
     FillTransferCopy();
-    link.writeLength[kLinkAreaCode] = 0x300;
-    link.writeLength[kLinkAreaConf] = 0x200;
-    link.writeLength[kLinkAreaOption] = 0x10;
+    link.request.writeLength[kLinkAreaCode] = 0x300;
+    link.request.writeLength[kLinkAreaConf] = 0x200;
+    link.request.writeLength[kLinkAreaOption] = 0x10;
     model.Info(TargetKind::Tool).field[R::CodeLength] = 0x200;
     model.Info(TargetKind::Chip).field[R::CodeLength] = 0x200;
   }
 
   int Run(int kind) {
-    link.kind = kind;
+    link.request.kind = kind;
     link.result = 0;
-    RunOperation(link, kind);
+    RunOperation(link);
     return link.result;
   }
 };
@@ -68,7 +69,7 @@ TEST_F(OperationRunnerTest, EveryKindSendsItsSequence) {
   };
   for (const auto& c : cases) {
     model.seen.clear();
-    link.checkMask = 7;
+    link.request.checkMask = 7;
     const int result = Run(c.kind);
     EXPECT_EQ(Requests(), c.requests) << "kind " << c.kind;
     EXPECT_EQ(result, c.kind == 7 ? kLinkNoFirmwareUpdate : 0) << "kind " << c.kind;
@@ -85,8 +86,8 @@ TEST_F(OperationRunnerTest, BurnMasksFollowTheAreasWritten) {
     EXPECT_EQ(model.BurnConfig().bytes[0], c.mask) << c.kind;
     EXPECT_EQ(model.BurnConfig().bytes[1], 0) << "the rest of the record is zero";
   }
-  link.burnConfig.bytes[0] = 4;
-  link.burnConfig.bytes[3] = 0x77;
+  link.request.burnConfig.bytes[0] = 4;
+  link.request.burnConfig.bytes[3] = 0x77;
   Run(21);
   EXPECT_EQ(model.BurnConfig().bytes[0], 4);
   EXPECT_EQ(model.BurnConfig().bytes[3], 0x77);
@@ -101,7 +102,7 @@ TEST_F(OperationRunnerTest, AToolWriteStampsTheChipAndTheWrittenAreas) {
   EXPECT_EQ(info.field[R::CodeLength], 0x300u);
   EXPECT_EQ(info.field[R::ConfLength], 0x200u);
   EXPECT_EQ(info.field[R::OptionLength], 0x10u);
-  const uint8_t* copy = link.transferCopy.data();
+  const uint8_t* copy = link.request.image.data();
   EXPECT_EQ(info.field[R::CodeChecksum], ChecksumCrc32(copy, 0x300));
   EXPECT_EQ(info.field[R::ConfChecksum], ChecksumCrc32(copy + 0x8000, 0x200));
   EXPECT_EQ(info.field[R::OptionChecksum], ChecksumCrc32(copy + 0x10000, 0x10));
@@ -114,7 +115,7 @@ TEST_F(OperationRunnerTest, AChipWriteKeepsTheIdentityTheChipReported) {
   model.Info(TargetKind::Chip).field[R::FuncType] = 4;
   ASSERT_EQ(Run(kOpWriteChipConfFlash), 0);
   EXPECT_EQ(model.Info(TargetKind::Chip).field[R::FuncType], 4u);
-  EXPECT_EQ(model.Byte(TargetKind::Chip, kSelectConf, 0x8000), link.transferCopy[0x8000]);
+  EXPECT_EQ(model.Byte(TargetKind::Chip, kSelectConf, 0x8000), link.request.image[0x8000]);
   EXPECT_EQ(model.Byte(TargetKind::Tool, kSelectConf, 0x8000), 0xFF);
 }
 
@@ -176,16 +177,16 @@ TEST_F(OperationRunnerTest, ProgressOnlyMovesForward) {
 TEST_F(OperationRunnerTest, CompareReportsEachAreaAndAMismatchIsNoError) {
   // The tool holds the conf area as the PC has it, but other code.
   for (uint32_t i = 0; i < 0x200; ++i) {
-    model.SetByte(TargetKind::Tool, kSelectConf, 0x8000 + i, link.transferCopy[0x8000 + i]);
-    model.SetByte(TargetKind::Tool, kSelectCode, i, uint8_t(~link.transferCopy[i]));
+    model.SetByte(TargetKind::Tool, kSelectConf, 0x8000 + i, link.request.image[0x8000 + i]);
+    model.SetByte(TargetKind::Tool, kSelectCode, i, uint8_t(~link.request.image[i]));
   }
-  link.checkMask = 3;
+  link.request.checkMask = 3;
   EXPECT_EQ(Run(kOpCompareChecksums), 0);
   std::vector<test::RecordingView::Line> verdicts;
   for (const auto& l : view.log)
     if (l.text.find("PC ") == 0) verdicts.push_back(l);
   ASSERT_EQ(verdicts.size(), 2u);
-  const uint32_t conf = ChecksumCrc32(link.transferCopy.data() + 0x8000, 0x200);
+  const uint32_t conf = ChecksumCrc32(link.request.image.data() + 0x8000, 0x200);
   EXPECT_EQ(verdicts[0].text, StrFormat("PC conf:0x%08X  Tool conf:0x%08X (conf same)", conf, conf));
   EXPECT_EQ(verdicts[0].colour, kColourSuccess);
   EXPECT_NE(verdicts[1].text.find("(code differs)"), std::string::npos);
@@ -208,7 +209,7 @@ TEST_F(OperationRunnerTest, InformationRecordsGoToTheView) {
 }
 
 TEST_F(OperationRunnerTest, FinalReportAfterAUserCancel) {
-  link.kind = kOpWriteToolCode;
+  link.request.kind = kOpWriteToolCode;
   ReportResult(link, kLinkNoAnswer, kOpWriteToolCode);
   link.userCancel = 1;
   FinalReport(link);
@@ -226,7 +227,7 @@ TEST_F(OperationRunnerTest, FinalReportAfterAUserCancel) {
 
 TEST_F(OperationRunnerTest, TheWorkerRunsOnItsOwnThreadAndEnds) {
   link.epiloguePauseMs = 10;
-  EXPECT_EQ(RunOperationBlocking(link, kOpReadToolConfFlash), 0);
+  EXPECT_EQ(RunOperationBlocking(link, Request(kOpReadToolConfFlash)), 0);
   EXPECT_EQ(view.ended, 1);
   EXPECT_FALSE(link.WorkerRunning());
   EXPECT_EQ(view.log.back().colour, kColourSuccess);
@@ -238,27 +239,21 @@ TEST_F(OperationRunnerTest, ACancelInTheMiddleOfAWriteEndsIt) {
     if (model.seen.back().command == kCmdWriteBlock && ++blocks == 2) link.cancel = 1, link.userCancel = 1;
   };
   // The answer already there is not taken once the cancel is seen.
-  EXPECT_EQ(RunOperationBlocking(link, kOpWriteToolCode), kLinkCancelled);
+  EXPECT_EQ(RunOperationBlocking(link, Request(kOpWriteToolCode)), kLinkCancelled);
   EXPECT_EQ(view.log.back().text, "Write tool code, Cancelled");
   EXPECT_EQ(Requests(), "1 6 4+ 4");
 }
 
 TEST_F(OperationRunnerTest, PortReadyNamesWhatIsMissing) {
-  struct Boxes : IMessageBox {
-    std::vector<std::string> texts;
-    int ShowMessageBox(const std::string& text, const std::string&, unsigned) override {
-      texts.push_back(text);
-      return IDOK;
-    }
-  } boxes;
+  test::RecordingMessageBox boxes;
   core.messageBox = &boxes;
   EXPECT_TRUE(PortReady(link, true, true, true));
   EXPECT_FALSE(PortReady(link, true, true, false));
   line.open = false;
   EXPECT_FALSE(PortReady(link, true, true, true));
   EXPECT_TRUE(PortReady(link, true, false, true));
-  EXPECT_EQ(RunOperationBlocking(link, kOpReadToolConfig), kLinkPortNotOpen);
-  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"", "Port not ready", "Port not ready"}));
+  EXPECT_EQ(RunOperationBlocking(link, Request(kOpReadToolConfig)), kLinkPortNotOpen);
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"", "Port not ready", "Port not ready"}));
 }
 
 }  // namespace

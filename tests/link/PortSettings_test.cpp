@@ -6,6 +6,7 @@
 
 #include "link/IniFile.h"
 #include "link/PortSetup.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -39,8 +40,8 @@ TEST(IniFile, WritesValuesBackSoTheyReadTheSame) {
 }
 
 TEST(IniFile, SavingKeepsWhatOthersStored) {
-  const fs::path dir = fs::temp_directory_path() / ("korvane-ini-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
+  const test::TempDir temp;
+  const fs::path dir = temp.Path();
   const std::string path = (dir / "Korvane" / "Korvane.conf").string();
   IniFile missing;
   EXPECT_TRUE(missing.Load(path)) << "no file yet is an empty settings file";
@@ -65,7 +66,6 @@ TEST(IniFile, SavingKeepsWhatOthersStored) {
   EXPECT_EQ(LoadPortSettings(back).port, "/dev/ttyACM0");
   EXPECT_EQ(back.Get("Parity", "Value", ""), "2");
   EXPECT_EQ(back.Get("Stopbit", "Value", ""), "0");
-  fs::remove_all(dir);
 }
 
 TEST(IniFile, TheSettingsFileFollowsTheConfigHome) {

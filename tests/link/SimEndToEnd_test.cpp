@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "LinkFixture.h"
-#include "SimProcess.h"
+#include "support/Simulator.h"
 #include "link/FrameLink.h"
 #include "link/LinkReport.h"
 #include "link/OperationKind.h"
@@ -29,23 +29,28 @@ struct SimEndToEnd : ::testing::Test {
     test::SetTestLayout(core);
     link.view = &view;
     link.epiloguePauseMs = 0;
-    link.transferCopy.assign(kImageSize, 0xFF);
-    for (uint32_t i = 0; i < 0x20000; ++i) link.transferCopy[i] = uint8_t(i * 13 + (i >> 9));
-    link.writeLength[kLinkAreaCode] = 0x1000;
-    link.writeLength[kLinkAreaConf] = 0x200;
-    link.writeLength[kLinkAreaOption] = 0x10;
+    link.request.image.assign(kImageSize, 0xFF);
+    for (uint32_t i = 0; i < 0x20000; ++i) link.request.image[i] = uint8_t(i * 13 + (i >> 9));
+    link.request.writeLength[kLinkAreaCode] = 0x1000;
+    link.request.writeLength[kLinkAreaConf] = 0x200;
+    link.request.writeLength[kLinkAreaOption] = 0x10;
   }
 
   void Start(std::vector<std::string> extra) {
     extra.insert(extra.end(), {"--chip-type", std::to_string(test::kChipType)});
-    sim = std::make_unique<SimProcess>(extra);
-    ASSERT_TRUE(sim->Running());
+    sim = std::make_unique<SimProcess>();
+    ASSERT_TRUE(sim->Start(extra));
     PortSettings settings;
     settings.portName = sim->Link();
     ASSERT_TRUE(OpenPort(link, settings));
   }
 
-  int Run(int kind) { return RunOperationBlocking(link, kind); }
+  // Runs kind with the image and lengths the link's request holds.
+  int Run(int kind) {
+    OperationRequest request = link.request;
+    request.kind = kind;
+    return RunOperationBlocking(link, std::move(request));
+  }
 };
 
 TEST_F(SimEndToEnd, DownloadReadBackAndCompare) {
@@ -55,9 +60,9 @@ TEST_F(SimEndToEnd, DownloadReadBackAndCompare) {
   ASSERT_EQ(view.reads.size(), 1u);
   const ReadResult& conf = *view.reads[0].second;
   ASSERT_EQ(conf.size, 0x200u);
-  EXPECT_TRUE(std::equal(conf.data.begin(), conf.data.end(), link.transferCopy.begin() + 0x8000));
+  EXPECT_TRUE(std::equal(conf.data.begin(), conf.data.end(), link.request.image.begin() + 0x8000));
 
-  link.checkMask = 7;
+  link.request.checkMask = 7;
   ASSERT_EQ(Run(kOpCompareChecksums), 0);
   EXPECT_EQ(link.compareMismatch, 0u);
   EXPECT_EQ(link.readSize[kLinkAreaCode], 0x1000u) << "the code length the tool was given";
@@ -69,7 +74,7 @@ TEST_F(SimEndToEnd, DownloadReadBackAndCompare) {
   // The programmer stays up across a client closing and reopening the line.
   link.port.Close();
   ASSERT_TRUE(link.port.Reopen(link.settings));
-  link.transferCopy[0x8000] ^= 0xFF;
+  link.request.image[0x8000] ^= 0xFF;
   ASSERT_EQ(Run(kOpCompareChecksums), 0);
   EXPECT_EQ(link.compareMismatch, 1u);
   EXPECT_TRUE(sim->Stop()) << "the symlink goes with the emulator";
@@ -128,9 +133,10 @@ TEST_F(SimEndToEnd, AHangUpInTheMiddleOfATransferIsACleanError) {
 
 TEST_F(SimEndToEnd, ACancelInTheMiddleOfAWriteEndsWithinASecond) {
   Start({"--baud", "57600"});
-  link.writeLength[kLinkAreaCode] = 0x8000;  // about 1.6 s on the line
-  link.kind = kOpWriteToolCodeFlash;
-  ASSERT_TRUE(StartWorker(link));
+  link.request.writeLength[kLinkAreaCode] = 0x8000;  // about 1.6 s on the line
+  OperationRequest request = link.request;
+  request.kind = kOpWriteToolCodeFlash;
+  ASSERT_TRUE(StartWorker(link, std::move(request)));
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
   ASSERT_TRUE(link.WorkerRunning());
   const auto cancelled = Clock::now();

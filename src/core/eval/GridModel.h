@@ -105,6 +105,9 @@ class GridModel {
   ChipDescription& Description() const { return description_; }
   CoreContext& Context() const;
   IGridHost* Host() const { return host_; }
+  // The view that shows the rows from now on; null shows them nowhere. A
+  // model that outlives its view is told so by the view.
+  void SetHost(IGridHost* host) { host_ = host; }
 
   const std::vector<std::unique_ptr<GridRow>>& Rows() const { return rows_; }
   // Removes every row; the items lose their rows.

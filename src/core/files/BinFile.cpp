@@ -34,14 +34,8 @@ bool ImportBinFile(const std::string& path, CMemoryAccess& source) {
   return true;
 }
 
-bool ExportBinFile(const std::string& path, CMemoryAccess& source) {
-  std::vector<uint8_t> buffer;
-  int32_t first = 0, last = -1;
-  if (source.GetRange(&first, &last) && last >= first) {
-    buffer.resize(static_cast<uint32_t>(last - first + 1));
-    buffer.resize(source.Read(0, 0, buffer.data(), static_cast<uint32_t>(buffer.size())));
-  }
-  return ReplaceFileAtomically(path, std::string_view(reinterpret_cast<const char*>(buffer.data()), buffer.size()));
+bool ExportBinFile(const std::string& path, std::span<const uint8_t> bytes) {
+  return ReplaceFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace korvane

@@ -1,6 +1,8 @@
 #pragma once
-// Exchanging the hex window's bytes (block 0 of its data source) with a raw
-// binary file: no header, no address, offset 0 of the file is offset 0 of the block.
+// Exchanging the hex window's bytes with a raw binary file: no header, no
+// address, offset 0 of the file is offset 0 of the window.
+#include <cstdint>
+#include <span>
 #include <string>
 
 namespace korvane {
@@ -11,9 +13,9 @@ class CMemoryAccess;
 // file cannot be opened or read.
 bool ImportBinFile(const std::string& path, CMemoryAccess& source);
 
-// Writes block 0's bytes to path, replacing the file atomically; an empty or
-// missing block 0 writes an empty file. False when the file cannot be
+// Writes bytes (what the hex window holds) to path, replacing the file
+// atomically; no bytes write an empty file. False when the file cannot be
 // written, the old file then being as it was.
-bool ExportBinFile(const std::string& path, CMemoryAccess& source);
+bool ExportBinFile(const std::string& path, std::span<const uint8_t> bytes);
 
 }  // namespace korvane

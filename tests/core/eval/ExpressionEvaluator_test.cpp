@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "core/text/LogFile.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -113,21 +114,17 @@ TEST(ExpressionEvaluator, RandomBytesNeverFail) {
 }
 
 TEST(ExpressionEvaluator, ErrorLinesGoToTheLog) {
-  const auto path = std::filesystem::temp_directory_path() / "korvane_eval_log_test.log";
-  std::filesystem::remove(path);
-  LogFile log(LogSettings{path.string(), LOG_DEBUG, 1024, 1});
+  const test::TempDir dir;
+  const std::string path = dir / "eval.log";
+  LogFile log(LogSettings{path, LOG_DEBUG, 1024, 1});
   ExpressionEvaluator e(&log);
   e.Evaluate("value/0");
   e.Evaluate("(1");
   e.Evaluate("_");
   e.Evaluate(")");
-  std::ifstream in(path);
-  std::stringstream all;
-  all << in.rdbuf();
-  const std::string text = all.str();
+  const std::string text = test::ReadText(path);
   for (const char* message : {"错误: 除以0溢出 \n", "错误: 没有匹配右括号 \n", "错误: 非法变量名 \n", "错误: 初等项异常 \n"})
     EXPECT_NE(text.find(message), std::string::npos) << message;
-  std::filesystem::remove(path);
 }
 
 }  // namespace

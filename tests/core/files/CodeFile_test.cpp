@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "FilesTestUtil.h"
+#include "support/TestChip.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {
-using testutil::Installation;
+using test::Installation;
 
 class CodeFileTest : public testing::Test, public Installation {};
 
@@ -17,10 +18,10 @@ TEST_F(CodeFileTest, PathPrefersTheProjectsOwnFileOverTheInstalledOne) {
   EXPECT_EQ(GetCodeFilePath(desc), Chips() + "TCHIP.hex");
 
   const std::string project = dir / "work/a.xml";
-  testutil::WriteText(project, testutil::kTestChipXml);
+  test::WriteText(project, test::kTestChipXml);
   ASSERT_TRUE(desc.OpenDescription(project, nullptr));
   EXPECT_EQ(GetCodeFilePath(desc), Chips() + "TCHIP.hex") << "no a.hex yet";
-  testutil::WriteText(dir / "work/a.hex", "");
+  test::WriteText(dir / "work/a.hex", "");
   EXPECT_EQ(GetCodeFilePath(desc), dir / "work/a.hex");
 }
 
@@ -29,10 +30,10 @@ TEST_F(CodeFileTest, CopyBesideNeverOverwrites) {
   EXPECT_FALSE(CopyCodeFileBeside(desc, dir / "p/new.xml")) << "no such folder yet";
   std::filesystem::create_directories(dir / "p");
   EXPECT_TRUE(CopyCodeFileBeside(desc, dir / "p/new.xml"));
-  EXPECT_EQ(testutil::ReadText(dir / "p/new.hex"), testutil::kTestChipHex);
-  testutil::WriteText(dir / "p/keep.hex", "mine");
+  EXPECT_EQ(test::ReadText(dir / "p/new.hex"), test::kTestChipHex);
+  test::WriteText(dir / "p/keep.hex", "mine");
   EXPECT_TRUE(CopyCodeFileBeside(desc, dir / "p/keep.xml"));
-  EXPECT_EQ(testutil::ReadText(dir / "p/keep.hex"), "mine");
+  EXPECT_EQ(test::ReadText(dir / "p/keep.hex"), "mine");
 }
 
 TEST_F(CodeFileTest, LoadSetsLengthsAndAppliesPatchesAndComplements) {
@@ -60,16 +61,16 @@ TEST_F(CodeFileTest, FailuresAreShownOnlyWithNotify) {
   EXPECT_TRUE(box.shown.empty());
   EXPECT_FALSE(LoadCodeFile(ctx, dir / "missing.hex", true));
   ASSERT_EQ(box.shown.size(), 1u);
-  EXPECT_EQ(box.shown[0].first, "Cannot read " + (dir / "missing.hex"));
-  EXPECT_EQ(box.shown[0].second, unsigned{MB_OK | MB_ICONERROR});
+  EXPECT_EQ(box.shown[0].text, "Cannot read " + (dir / "missing.hex"));
+  EXPECT_EQ(box.shown[0].type, unsigned{MB_OK | MB_ICONERROR});
 
   EXPECT_FALSE(LoadCodeFile(ctx, dir.Path(), true)) << "a folder is not a code file";
 
   const std::string big = dir / "big.hex";
-  testutil::WriteText(big, std::string(kMaxCodeFileSize + 1, '\n'));
+  test::WriteText(big, std::string(kMaxCodeFileSize + 1, '\n'));
   EXPECT_FALSE(LoadCodeFile(ctx, big, true));
-  EXPECT_EQ(box.shown.back().first, "Too long: " + big);
-  testutil::WriteText(big, std::string(kMaxCodeFileSize, '\n'));
+  EXPECT_EQ(box.shown.back().text, "Too long: " + big);
+  test::WriteText(big, std::string(kMaxCodeFileSize, '\n'));
   EXPECT_TRUE(LoadCodeFile(ctx, big, true)) << "exactly the limit is read";
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the file tests: a temporary folder laid out like an
-// installation, a strict Intel HEX reader and a bitwise CRC to check against.
+// What the file tests check the program's output against: a strict Intel
+// HEX reader, two outside readers and a bitwise CRC.
 #include <unistd.h>
 
 #include <cctype>
@@ -14,66 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/model/ChipDescription.h"
-#include "core/model/CoreContext.h"
-#include "core/text/MessageBox.h"
+#include "support/TempDir.h"
 
-namespace korvane::testutil {
-
-// Records every message box and answers with answer.
-struct RecordingBox : IMessageBox {
-  std::vector<std::pair<std::string, unsigned>> shown;
-  int answer = IDOK;
-  int ShowMessageBox(const std::string& text, const std::string&, unsigned type) override {
-    shown.emplace_back(text, type);
-    return answer;
-  }
-};
-
-inline const char* kTestLanguage = R"(<language name="en-us">
-	<text key="MessageBoxTitle">Korvane</text>
-	<text key="ReadFileError">Cannot read %s</text>
-	<text key="WriteFileError">Cannot write %s</text>
-	<text key="DecodeFileLengthError">Too long: %s</text>
-	<text key="NewNotify">Open or create a project first</text>
-	<text key="SaveNotify">Save changes?</text>
-	<text key="EXPORT_OK">Exported</text>
-	<text key="CONF_CHECKSUM">Conf</text>
-	<text key="CODE_CHECKSUM">Code</text>
-</language>)";
-
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korvane-test-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-inline void WriteText(const std::string& path, const std::string& text) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-inline std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+namespace korvane::test {
 
 // CRC-32/MPEG-2 one bit at a time, independent of the table the program uses.
 inline uint32_t BitwiseCrc(const uint8_t* data, size_t n) {
@@ -165,64 +108,4 @@ inline bool ReadWithIntelHex(const std::string& hexPath, const std::string& scra
   return true;
 }
 
-// A small chip laid out the way the installed data is.
-inline const char* kTestChipXml = R"(<?xml version="1.0"?>
-<config name="TCHIP" caption="Test chip" descript="chip for tests" support="PB1, ADP2;HUB3">
-	<PB1 chipType="0x1234" funcType="0x21" fill="0xFF" codeStart="0" codeEnd="0x7FFF" confStart="0xEC00" confEnd="0xEDFF" optionStart="0x10000" optionEnd="0x100FF" defaultValues="20(4:7)=A,21=5A">
-		<item name="general" caption="General" addr="0xEC00" size="1">
-			<item name="volt" caption="Voltage" edit="1" value="5" addr="0xEC00" size="1"/>
-			<item name="amps" caption="Current" edit="1" addr="0xEC02" size="2"/>
-		</item>
-	</PB1>
-	<ADP2 chipType="0x1234" funcType="0x22" fill="0x00" confStart="0xEC00" confEnd="0xEDFF" optionStart="0x10000" optionEnd="0x100FF">
-		<item name="top" caption="Top" addr="0xEC00" size="1">
-			<item name="level" edit="1" value="9" addr="0xEC10" size="1"/>
-		</item>
-	</ADP2>
-</config>
-)";
-
-// 32 bytes of code at 0, two option words at 0x10000.
-inline const char* kTestChipHex =
-    ":1000000000112233445566778899AABBCCDDEEFFF8\r\n"
-    ":10001000FFEEDDCCBBAA99887766554433221100E8\r\n"
-    ":020000040001F9\r\n"
-    ":080000005A3C0000010200005F\r\n"
-    ":00000001FF\r\n";
-
-inline void InstallTestChip(const std::string& baseDir) {
-  WriteText(baseDir + "/xml/orvik/chips/TCHIP.xml", kTestChipXml);
-  WriteText(baseDir + "/xml/orvik/chips/TCHIP.hex", kTestChipHex);
-  WriteText(baseDir + "/xml/orvik/device.xml", R"(<?xml version="1.0"?>
-<config name="catalogue" caption="Devices" descript="all devices">
-	<device name="bank" caption="Power Bank" descript="banks">
-		<item name="PB1" caption="Bank one" descript="first bank"/>
-	</device>
-	<device name="adapter" caption="Adapter">
-		<item name="ADP2" caption="Adapter two"/>
-		<item name="ADP3" caption="Adapter three"/>
-	</device>
-	<device name="hub" caption="Hub">
-		<item name="HUB3" caption="Hub three"/>
-	</device>
-</config>
-)");
-}
-
-// A temporary installation with the test chip, a context that records its
-// message boxes, and a description to load into.
-struct Installation {
-  TempDir dir;
-  CoreContext ctx;
-  RecordingBox box;
-  ChipDescription desc{ctx};
-  Installation() {
-    InstallTestChip(dir.Path());
-    ctx.baseDir = dir.Path() + "/";
-    ctx.messageBox = &box;
-    ctx.language.LoadFromXml(kTestLanguage);
-  }
-  std::string Chips() const { return dir.Path() + "/xml/orvik/chips/"; }
-};
-
-}  // namespace korvane::testutil
+}  // namespace korvane::test

@@ -5,14 +5,16 @@
 #include <cstdlib>
 #include <random>
 
-#include "../support/TestSupport.h"
 #include "FilesTestUtil.h"
+#include "support/TestChip.h"
+#include "support/TempDir.h"
+#include "support/WriteLimit.h"
 #include "core/files/CodeFile.h"
 #include "core/files/ImagePreparation.h"
 
 namespace korvane {
 namespace {
-using testutil::ParseStrictHex;
+using test::ParseStrictHex;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -54,7 +56,7 @@ struct ExportImage : testing::Test {
   // Every byte the file names equals the image's. Code records go out
   // before the information block is put in, so where the code reaches it
   // the image as it was before the export counts.
-  void ExpectFileMatchesImage(const testutil::StrictHex& hex, const std::vector<uint8_t>* before = nullptr) {
+  void ExpectFileMatchesImage(const test::StrictHex& hex, const std::vector<uint8_t>* before = nullptr) {
     ASSERT_TRUE(hex.ok) << hex.error;
     for (const auto& [address, value] : hex.bytes) {
       const bool block = address >= ImageInfoBlock::kAddress && address < ImageInfoBlock::kAddress + 24;
@@ -103,11 +105,11 @@ TEST_F(ExportImage, InformationBlockCarriesKindsChecksumsAndCodeLength) {
   };
   EXPECT_EQ(be(0xEE00), 0x1234u);
   EXPECT_EQ(be(0xEE04), 0x21u);
-  EXPECT_EQ(be(0xEE08), testutil::BitwiseCrc(b, 0x200));
+  EXPECT_EQ(be(0xEE08), test::BitwiseCrc(b, 0x200));
   EXPECT_EQ(be(0xEE10), 0x200u);
-  EXPECT_EQ(be(0xEE14), testutil::BitwiseCrc(b + 0x10000, 6));
+  EXPECT_EQ(be(0xEE14), test::BitwiseCrc(b + 0x10000, 6));
   // The conf checksum was taken before the block went in.
-  EXPECT_EQ(be(0xEE0C), testutil::BitwiseCrc(b + 0xEC00, 0x200)) << "block lies outside a 512-byte conf area";
+  EXPECT_EQ(be(0xEE0C), test::BitwiseCrc(b + 0xEC00, 0x200)) << "block lies outside a 512-byte conf area";
   // The last two conf records carry the block.
   const auto lines = Lines(BuildHexText(ctx, false, true));
   EXPECT_EQ(lines[33].substr(0, 9 + 8), ":10EE0000" + std::string("00001234"));
@@ -172,34 +174,34 @@ TEST_F(ExportImage, AnyLayoutTheLoaderCanProduceGivesWellFormedRecords) {
 
 // Reads the exported file back with two independent HEX readers.
 TEST_F(ExportImage, OtherReadersSeeTheImageAtEveryExportedAddress) {
-  testutil::TempDir dir;
+  test::TempDir dir;
   ctx.layout.confStart = 0xEC00;
   const std::string hexPath = dir / "out.hex";
-  testutil::WriteText(hexPath, BuildHexText(ctx, true, true));
-  const auto ours = ParseStrictHex(testutil::ReadText(hexPath));
+  test::WriteText(hexPath, BuildHexText(ctx, true, true));
+  const auto ours = ParseStrictHex(test::ReadText(hexPath));
   ExpectFileMatchesImage(ours);
 
-  const std::string data = testutil::ReadWithSrecCat(hexPath, dir.Path());
+  const std::string data = test::ReadWithSrecCat(hexPath, dir.Path());
   ASSERT_FALSE(data.empty()) << "srec_cat (package srecord) could not read " << hexPath;
   for (const auto& [address, value] : ours.bytes) {
     ASSERT_LT(address, data.size());
     ASSERT_EQ(static_cast<uint8_t>(data[address]), value) << std::hex << address;
   }
   std::map<uint32_t, uint8_t> theirs;
-  ASSERT_TRUE(testutil::ReadWithIntelHex(hexPath, dir.Path(), theirs)) << "python3-intelhex is not installed";
+  ASSERT_TRUE(test::ReadWithIntelHex(hexPath, dir.Path(), theirs)) << "python3-intelhex is not installed";
   EXPECT_EQ(theirs, ours.bytes);
 }
 
-class ExportFile : public testing::Test, public testutil::Installation {};
+class ExportFile : public testing::Test, public test::Installation {};
 
 TEST_F(ExportFile, WritesThePreparedImageAndReportsSuccess) {
   ASSERT_TRUE(desc.NewDescription("TCHIP", "PB1", nullptr));
   const std::string out = dir / "out.hex";
-  testutil::WriteText(out, std::string(100000, 'x'));
+  test::WriteText(out, std::string(100000, 'x'));
   ASSERT_TRUE(ExportHex(desc, true, true, GetCodeFilePath(desc), out));
   ASSERT_EQ(box.shown.size(), 1u);
-  EXPECT_EQ(box.shown[0].first, "Exported");
-  const auto hex = ParseStrictHex(testutil::ReadText(out));
+  EXPECT_EQ(box.shown[0].text, "Exported");
+  const auto hex = ParseStrictHex(test::ReadText(out));
   ASSERT_TRUE(hex.ok) << hex.error;
   EXPECT_EQ(hex.bytes.at(0x01), 0x11);
   EXPECT_EQ(hex.bytes.at(0xEC00), 5) << "the item's value";
@@ -208,13 +210,13 @@ TEST_F(ExportFile, WritesThePreparedImageAndReportsSuccess) {
 
 TEST_F(ExportFile, ReportsWhatCannotBeWrittenOrLoaded) {
   EXPECT_FALSE(ExportHex(desc, true, true, "", dir / "x.hex"));
-  EXPECT_EQ(box.shown.back().first, "Open or create a project first");
+  EXPECT_EQ(box.shown.back().text, "Open or create a project first");
   ASSERT_TRUE(desc.NewDescription("TCHIP", "PB1", nullptr));
   EXPECT_FALSE(ExportHex(desc, true, true, dir / "none.hex", dir / "x.hex"));
-  EXPECT_EQ(box.shown.back().first, "Cannot read " + (dir / "none.hex"));
+  EXPECT_EQ(box.shown.back().text, "Cannot read " + (dir / "none.hex"));
   EXPECT_FALSE(std::filesystem::exists(dir / "x.hex"));
   EXPECT_FALSE(ExportHex(desc, false, true, "", dir / "no/such/folder.hex"));
-  EXPECT_EQ(box.shown.back().first, "Cannot write " + (dir / "no/such/folder.hex"));
+  EXPECT_EQ(box.shown.back().text, "Cannot write " + (dir / "no/such/folder.hex"));
 }
 
 // A full disk half-way through, or a target the rename cannot replace: the
@@ -223,16 +225,16 @@ TEST_F(ExportFile, AnInterruptedExportKeepsTheOldFile) {
   ASSERT_TRUE(desc.NewDescription("TCHIP", "PB1", nullptr));
   const std::string out = dir / "out.hex";
   const std::string old = ":020000040000FA\r\n:00000001FF\r\n";
-  testutil::WriteText(out, old);
+  test::WriteText(out, old);
   {
     test::ScopedWriteLimit full(1000);
     EXPECT_FALSE(ExportHex(desc, true, true, GetCodeFilePath(desc), out));
   }
-  EXPECT_EQ(box.shown.back().first, "Cannot write " + out);
-  EXPECT_EQ(testutil::ReadText(out), old);
+  EXPECT_EQ(box.shown.back().text, "Cannot write " + out);
+  EXPECT_EQ(test::ReadText(out), old);
   std::filesystem::create_directories(dir / "taken.hex/x");
   EXPECT_FALSE(ExportHex(desc, true, true, GetCodeFilePath(desc), dir / "taken.hex"));
-  EXPECT_EQ(box.shown.back().first, "Cannot write " + (dir / "taken.hex"));
+  EXPECT_EQ(box.shown.back().text, "Cannot write " + (dir / "taken.hex"));
   EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.hex/x"));
 }
 

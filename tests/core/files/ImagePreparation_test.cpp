@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "FilesTestUtil.h"
+#include "support/TestChip.h"
+#include "support/TempDir.h"
 #include "core/files/CodeFile.h"
 
 namespace korvane {
 namespace {
 
-class PrepareTest : public testing::Test, public testutil::Installation {
+class PrepareTest : public testing::Test, public test::Installation {
  protected:
   void SetUp() override { ASSERT_TRUE(desc.NewDescription("TCHIP", "PB1", nullptr)); }
 };
@@ -48,10 +49,10 @@ TEST_F(PrepareTest, FailuresAreShownWhenAsked) {
   EXPECT_FALSE(PrepareImage(desc, false, dir / "none.hex", false));
   EXPECT_TRUE(box.shown.empty());
   EXPECT_FALSE(PrepareImage(desc, false, dir / "none.hex", true));
-  EXPECT_EQ(box.shown.back().first, "Cannot read " + (dir / "none.hex"));
+  EXPECT_EQ(box.shown.back().text, "Cannot read " + (dir / "none.hex"));
   desc.ClearDescription();
   EXPECT_FALSE(PrepareImage(desc, true, "", true));
-  EXPECT_EQ(box.shown.back().first, "Open or create a project first");
+  EXPECT_EQ(box.shown.back().text, "Open or create a project first");
   EXPECT_EQ(ctx.image.bytes[0xEC00], 0xFF) << "filled all the same";
 }
 

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "FilesTestUtil.h"
+#include "support/TestChip.h"
+#include "support/TempDir.h"
 #include "core/files/CodeFile.h"
 #include "core/text/TextFormat.h"
 
@@ -26,23 +28,23 @@ struct CountingView : IChecksumView {
   void SetPcCell(int row, const std::string& text) override { cells.at(static_cast<size_t>(row)) = text; }
 };
 
-class ChecksumTest : public testing::Test, public testutil::Installation {
+class ChecksumTest : public testing::Test, public test::Installation {
  protected:
   CountingView view;
   void SetUp() override { ASSERT_TRUE(desc.NewDescription("TCHIP", "PB1", nullptr)); }
 };
 
 TEST_F(ChecksumTest, CodeChecksumCoversTheRoundedCodeLength) {
-  testutil::WriteText(Chips() + "TCHIP.hex", ":1000000000112233445566778899AABBCCDDEEFFF8\r\n:00000001FF\r\n");
+  test::WriteText(Chips() + "TCHIP.hex", ":1000000000112233445566778899AABBCCDDEEFFF8\r\n:00000001FF\r\n");
   RefreshChecksums(desc, GetCodeFilePath(desc), view);
   std::vector<uint8_t> code(512, 0xFF);
   for (int i = 0; i < 16; ++i) code[i] = static_cast<uint8_t>(i * 0x11);
   code[0x20] = 0xAF;  // the fixed patches of the description
   code[0x21] = 0x5A;
   const PcChecksums s = ComputePcChecksums(ctx);
-  EXPECT_EQ(s.code, testutil::BitwiseCrc(code.data(), code.size()));
-  EXPECT_EQ(s.conf, testutil::BitwiseCrc(ctx.image.bytes.data() + 0xEC00, 0x200));
-  EXPECT_EQ(s.option, testutil::BitwiseCrc(ctx.image.bytes.data() + 0x10000, 0x100)) << "over optionSize";
+  EXPECT_EQ(s.code, test::BitwiseCrc(code.data(), code.size()));
+  EXPECT_EQ(s.conf, test::BitwiseCrc(ctx.image.bytes.data() + 0xEC00, 0x200));
+  EXPECT_EQ(s.option, test::BitwiseCrc(ctx.image.bytes.data() + 0x10000, 0x100)) << "over optionSize";
   EXPECT_EQ(view.cells[kRowCode], StrFormat("0x%08X", s.code));
   EXPECT_EQ(view.cells[kRowConfSize], "512 Byte");
   EXPECT_EQ(view.cells[kRowCodeSize], "512 Byte");
@@ -83,8 +85,8 @@ TEST_F(ChecksumTest, PollRefreshesOnlyWhenDirtyOrTheFileChanged) {
 TEST(CodeFileSnapshotTest, EmptyOrMissingPathsGiveZero) {
   EXPECT_EQ(TakeCodeFileSnapshot(""), CodeFileSnapshot{});
   EXPECT_EQ(TakeCodeFileSnapshot("/no/such/file.hex"), CodeFileSnapshot{});
-  testutil::TempDir dir;
-  testutil::WriteText(dir / "a.hex", "12345");
+  test::TempDir dir;
+  test::WriteText(dir / "a.hex", "12345");
   const CodeFileSnapshot s = TakeCodeFileSnapshot(dir / "a.hex");
   EXPECT_EQ(s.size, 5u);
   EXPECT_TRUE(S_ISREG(s.mode));

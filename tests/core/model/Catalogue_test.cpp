@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../files/FilesTestUtil.h"
+#include "support/TestChip.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -44,11 +45,11 @@ struct RecordingTree : ITreeControl {
   }
 };
 
-class CatalogueTest : public testing::Test, public testutil::Installation {};
+class CatalogueTest : public testing::Test, public test::Installation {};
 
 TEST_F(CatalogueTest, ShowsTheSupportedFunctionsUnderTheirCategories) {
   // The support list names a category, an unknown name and a function twice.
-  testutil::WriteText(Chips() + "OTHER.xml",
+  test::WriteText(Chips() + "OTHER.xml",
                       R"(<config name="OTHER" support="HUB3,adapter,ADP3,NOPE,HUB3;PB1"><PB1/></config>)");
   Catalogue catalogue;
   RecordingTree tree;
@@ -76,8 +77,8 @@ TEST_F(CatalogueTest, MissingFilesGiveAnEmptyTreeOrOnlyTheTop) {
 }
 
 TEST_F(CatalogueTest, ListsTheChipDescriptions) {
-  testutil::WriteText(Chips() + "SECOND.xml", "<config/>");
-  testutil::WriteText(Chips() + "notes.txt", "");
+  test::WriteText(Chips() + "SECOND.xml", "<config/>");
+  test::WriteText(Chips() + "notes.txt", "");
   auto names = ListChipNames(ctx);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"SECOND", "TCHIP"}));

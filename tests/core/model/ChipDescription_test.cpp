@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/TestSupport.h"
 #include "core/model/ChipDescription.h"
 #include "core/model/CoreContext.h"
+#include "support/RecordingMessageBox.h"
+#include "support/FakeTree.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -6,9 +6,11 @@
 #include <functional>
 #include <random>
 
-#include "../support/TestSupport.h"
 #include "core/model/ChipDescription.h"
 #include "core/model/CoreContext.h"
+#include "support/RecordingMessageBox.h"
+#include "support/FakeTree.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -30,7 +32,7 @@ std::vector<std::string> Seeds() {
   std::error_code ec;
   const fs::path chips = fs::path(KORVANE_SOURCE_DIR) / "data/xml/orvik/chips";
   for (const auto& e : fs::directory_iterator(chips, ec))
-    if (e.path().extension() == ".xml") seeds.push_back(test::ReadFile(e.path().string()));
+    if (e.path().extension() == ".xml") seeds.push_back(test::ReadText(e.path().string()));
   return seeds;
 }
 

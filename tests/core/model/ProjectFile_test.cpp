@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../files/FilesTestUtil.h"
+#include "support/TestChip.h"
+#include "support/TempDir.h"
 #include "core/model/FileDialog.h"
 
 namespace korvane {
@@ -25,7 +26,7 @@ struct AnsweringDialog : IFileDialog {
   bool OpenFileName(const FileDialogRequest&, std::string&) override { return false; }
 };
 
-class ProjectFileTest : public testing::Test, public testutil::Installation {
+class ProjectFileTest : public testing::Test, public test::Installation {
  protected:
   void SetValue(const std::string& name, const std::string& value) {
     ConfigItem* item = FindItem(nullptr, desc.root.get(), name);
@@ -50,7 +51,7 @@ TEST_F(ProjectFileTest, SaveAndReopenKeepsValuesSelectAndOtherFunctions) {
   ASSERT_TRUE(SaveProject(desc, project));
   EXPECT_EQ(desc.modified, 0);
 
-  const std::string text = testutil::ReadText(project);
+  const std::string text = test::ReadText(project);
   EXPECT_EQ(text.rfind("<?xml version=\"1.0\"?>\n<config", 0), 0u) << text.substr(0, 60);
   EXPECT_NE(text.find("\n\t<PB1 "), std::string::npos) << "tab indentation, other function kept";
   EXPECT_NE(text.find("support=\"PB1, ADP2;HUB3\" select=\"ADP2\">"), std::string::npos) << "select appended last";
@@ -67,7 +68,7 @@ TEST_F(ProjectFileTest, SaveAndReopenKeepsValuesSelectAndOtherFunctions) {
 TEST_F(ProjectFileTest, SaveReplacesTheFileWholeAndKeepsItsPermissions) {
   ASSERT_TRUE(desc.NewDescription("TCHIP", "PB1", nullptr));
   const std::string project = dir / "proj.xml";
-  testutil::WriteText(project, "old contents");
+  test::WriteText(project, "old contents");
   ASSERT_EQ(::chmod(project.c_str(), 0640), 0);
   struct stat before {};
   ::stat(project.c_str(), &before);
@@ -76,7 +77,7 @@ TEST_F(ProjectFileTest, SaveReplacesTheFileWholeAndKeepsItsPermissions) {
   ::stat(project.c_str(), &after);
   EXPECT_NE(before.st_ino, after.st_ino) << "a new file renamed over the old one";
   EXPECT_EQ(after.st_mode & 0777, 0640u);
-  EXPECT_NE(testutil::ReadText(project).find("select=\"PB1\""), std::string::npos);
+  EXPECT_NE(test::ReadText(project).find("select=\"PB1\""), std::string::npos);
 }
 
 TEST_F(ProjectFileTest, AFailedSaveKeepsModifiedAndSaysWhere) {
@@ -87,8 +88,8 @@ TEST_F(ProjectFileTest, AFailedSaveKeepsModifiedAndSaysWhere) {
     EXPECT_FALSE(SaveProject(desc, target));
     EXPECT_EQ(desc.modified, 1) << target;
     ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].first, "Cannot write " + target);
-    EXPECT_EQ(box.shown[0].second, unsigned{MB_OK | MB_ICONERROR});
+    EXPECT_EQ(box.shown[0].text, "Cannot write " + target);
+    EXPECT_EQ(box.shown[0].type, unsigned{MB_OK | MB_ICONERROR});
   }
   EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"xml"}) << "no temporary file left";
 }
@@ -109,8 +110,8 @@ TEST_F(ProjectFileTest, ConfirmSaveAnswers) {
   desc.modified = 1;
   box.answer = IDCANCEL;
   EXPECT_FALSE(ConfirmSave(desc, &dialogs));
-  EXPECT_EQ(box.shown.back().first, "Save changes?");
-  EXPECT_EQ(box.shown.back().second, unsigned{MB_YESNOCANCEL | MB_ICONWARNING});
+  EXPECT_EQ(box.shown.back().text, "Save changes?");
+  EXPECT_EQ(box.shown.back().type, unsigned{MB_YESNOCANCEL | MB_ICONWARNING});
 
   box.answer = IDNO;
   EXPECT_TRUE(ConfirmSave(desc, &dialogs));

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "../support/TestSupport.h"
 #include "core/model/ChipDescription.h"
 #include "core/model/CoreContext.h"
 #include "core/text/XmlLoader.h"
+#include "support/RecordingMessageBox.h"
 
 namespace korvane {
 namespace {

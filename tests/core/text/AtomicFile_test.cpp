@@ -4,12 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/TestSupport.h"
+#include "support/TempDir.h"
+#include "support/WriteLimit.h"
 
 namespace korvane {
 namespace {
 using test::FolderEntries;
-using test::ReadFile;
+using test::ReadText;
 using test::ScopedWriteLimit;
 using test::TempDir;
 
@@ -18,7 +19,7 @@ TEST(AtomicFile, ReplacesTheWholeFileKeepingItsPermissionsAndFollowingLinks) {
   const std::string path = dir.File("out.bin", "old contents");
   ::chmod(path.c_str(), 0640);
   ASSERT_TRUE(ReplaceFileAtomically(path, std::string("new\0bytes", 9)));
-  EXPECT_EQ(ReadFile(path), std::string("new\0bytes", 9));
+  EXPECT_EQ(ReadText(path), std::string("new\0bytes", 9));
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -26,10 +27,10 @@ TEST(AtomicFile, ReplacesTheWholeFileKeepingItsPermissionsAndFollowingLinks) {
   std::filesystem::create_symlink("out.bin", dir.Path("link.bin"));
   ASSERT_TRUE(ReplaceFileAtomically(dir.Path("link.bin"), ""));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.bin")));
-  EXPECT_EQ(ReadFile(path), "");
+  EXPECT_EQ(ReadText(path), "");
 
   ASSERT_TRUE(ReplaceFileAtomically(dir.Path("fresh.bin"), "x"));
-  EXPECT_EQ(ReadFile(dir.Path("fresh.bin")), "x");
+  EXPECT_EQ(ReadText(dir.Path("fresh.bin")), "x");
   EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"fresh.bin", "link.bin", "out.bin"}));
 }
 
@@ -43,7 +44,7 @@ TEST(AtomicFile, AnInterruptedWriteKeepsTheOldFile) {
     ScopedWriteLimit full(10);
     EXPECT_FALSE(ReplaceFileAtomically(path, std::string(4096, 'n')));
   }
-  EXPECT_EQ(ReadFile(path), old);
+  EXPECT_EQ(ReadText(path), old);
   EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"out.hex"}));
 
   std::filesystem::create_directories(dir.Path("taken/inside"));  // a folder the rename cannot replace

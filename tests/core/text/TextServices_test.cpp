@@ -11,6 +11,7 @@
 #include "core/text/ParseNumber.h"
 #include "core/text/TextFormat.h"
 #include "core/text/XmlLoader.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -75,18 +76,9 @@ TEST(LanguageTable, PicksTheTableByLanguageId) {
 
 class LogFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korvane-log-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  fs::path dir_;
+  std::string Read(const fs::path& p) { return test::ReadText(p.string()); }
+  test::TempDir temp_;
+  fs::path dir_ = temp_.Path();
 };
 
 TEST_F(LogFileTest, WritesLevelStampThreadAndMessage) {

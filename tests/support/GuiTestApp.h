@@ -13,7 +13,7 @@ extern "C" __attribute__((weak, used)) const char* __lsan_default_suppressions()
   return "leak:libfontconfig\n";
 }
 
-namespace korvane::testing {
+namespace korvane::test {
 
 inline QApplication& GuiApp() {
   static QApplication* app = [] {
@@ -59,4 +59,4 @@ struct TempSettings {
 
 inline std::string ArchivePath() { return std::string(KORVANE_BIN_DIR) + "/Korvane.ui"; }
 
-}  // namespace korvane::testing
+}  // namespace korvane::test
