@@ -521,8 +521,14 @@ int CDuiHandlerMain::SaveLog() {
   request.filter = "Log File(*.log)|*.log||";
   std::string path;
   if (!ctx_.dui->SaveFileName(request, path)) return 0;
-  if (logPanel_) logPanel_->SaveLog(path);
+  if (logPanel_ && !logPanel_->SaveLog(path)) ShowWriteError(path);
   return 0;
+}
+
+void CDuiHandlerMain::ShowWriteError(const std::string& path) {
+  DuiSystem& dui = *ctx_.dui;
+  dui.ShowMessageBox(mainDialog_, FormatText(dui.LookupText("WriteFileError"), path), dui.LookupText("MessageBoxTitle"),
+                     MB_OK | MB_ICONERROR);
 }
 
 // ---------------------------------------------------------------- device sums

@@ -76,6 +76,8 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   int HideLogPanel();
   int ClearLog();
   int SaveLog();
+  // "WriteFileError" with the path, over the main window.
+  void ShowWriteError(const std::string& path);
 
   // What the views and tests reach.
   AppContext& Context() const { return ctx_; }

@@ -2,12 +2,12 @@
 
 #include <ctime>
 
-#include <QFile>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QWheelEvent>
 
+#include "core/text/AtomicFile.h"
 #include "core/text/TextFormat.h"
 
 namespace korvane {
@@ -55,18 +55,17 @@ void CRichEditExt::AppendLog(const std::string& text, uint32_t colour, bool with
 void CRichEditExt::ClearLog() { clear(); }
 
 bool CRichEditExt::SaveLog(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   const QString text = toPlainText();
-  QByteArray bytes;
-  bytes.reserve(2 + text.size() * 2);
-  bytes.append('\xFF').append('\xFE');
+  std::string bytes;
+  bytes.reserve(2 + static_cast<size_t>(text.size()) * 2);
+  bytes += "\xFF\xFE";
   for (QChar c : text) {
     const char16_t unit = c.unicode();
-    bytes.append(static_cast<char>(unit & 0xFF)).append(static_cast<char>(unit >> 8));
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
   }
-  const bool ok = file.write(bytes) == bytes.size() && file.flush();
-  file.close();
+  // A save that fails half-way must not cost the log saved before.
+  const bool ok = ReplaceFileAtomically(path, bytes);
   QTextCursor cursor = textCursor();
   cursor.movePosition(QTextCursor::End);
   setTextCursor(cursor);

@@ -122,7 +122,8 @@ int HexWindowCommands::ExportBin() {
     bytes.resize(static_cast<size_t>(n));
     bytes.resize(Window()->ReadBytes(0, bytes.data(), static_cast<uint32_t>(n)));
   }
-  ExportBinFile(path, bytes);  // a file that cannot be written ends the command silently
+  // A failed write is reported with the path and leaves the file that was there whole.
+  if (!ExportBinFile(path, bytes) && ctx_.main) ctx_.main->ShowWriteError(path);
   return 0;
 }
 

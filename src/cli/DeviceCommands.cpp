@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <time.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "cli/CliLinkView.h"
 #include "core/files/ImagePreparation.h"
 #include "core/model/ProjectFile.h"
+#include "core/text/AtomicFile.h"
 #include "core/text/TextFormat.h"
 #include "link/IniFile.h"
 #include "link/LinkCommands.h"
@@ -236,10 +238,10 @@ int RunReadArea(CliSession& s, const AreaArgs& a) {
   if (device.Run(AreaReadRequest(ParseTarget(a.target), area)) != kLinkOk || device.view.reads.empty())
     return kExitDevice;
   const ReadResult& data = *device.view.reads.back();
-  std::ofstream out(a.file, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data.data.data()), static_cast<std::streamsize>(data.size));
-  out.close();
-  if (!out) {
+  // A failed write leaves what was at the path as it was.
+  const std::string_view bytes(reinterpret_cast<const char*>(data.data.data()),
+                               std::min<size_t>(data.size, data.data.size()));
+  if (!ReplaceFileAtomically(a.file, bytes)) {
     s.Error("cannot write " + a.file);
     return kExitFile;
   }

@@ -1,5 +1,8 @@
 #include "dui/DuiInstanceChannel.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QDataStream>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -30,6 +33,14 @@ bool ReadRecord(QDataStream& in, DuiCommandRecord* r) {
 
 }  // namespace
 
+bool PeerIsThisUser(qintptr descriptor) {
+  struct ucred peer {};
+  socklen_t length = sizeof peer;
+  if (descriptor < 0 || ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0)
+    return false;
+  return length == sizeof peer && peer.uid == ::geteuid();
+}
+
 DuiInstanceChannel::DuiInstanceChannel(std::string serverName) : serverName_(std::move(serverName)) {}
 
 DuiInstanceChannel::~DuiInstanceChannel() {
@@ -40,6 +51,12 @@ bool DuiInstanceChannel::SendToFirst(const DuiCommandRecord& record, int timeout
   QLocalSocket socket;
   socket.connectToServer(QString::fromStdString(serverName_));
   if (!socket.waitForConnected(timeoutMs)) return false;
+  // A socket of that name held by another account is not our first instance;
+  // it gets nothing.
+  if (!PeerIsThisUser(socket.socketDescriptor())) {
+    socket.abort();
+    return false;
+  }
   QByteArray bytes;
   QDataStream out(&bytes, QIODevice::WriteOnly);
   WriteRecord(out, record);
@@ -52,6 +69,9 @@ bool DuiInstanceChannel::SendToFirst(const DuiCommandRecord& record, int timeout
 bool DuiInstanceChannel::Listen(Receiver receiver) {
   receiver_ = std::move(receiver);
   server_ = std::make_unique<QLocalServer>();
+  // Only this user may connect: the socket is made user-only before it
+  // appears under its name, and every connection's peer is checked too.
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
   const QString name = QString::fromStdString(serverName_);
   if (!server_->listen(name)) {
     // Nobody answered before we got here, so the name is a leftover of an
@@ -62,6 +82,11 @@ bool DuiInstanceChannel::Listen(Receiver receiver) {
   QLocalServer* server = server_.get();
   QObject::connect(server, &QLocalServer::newConnection, server, [this, server] {
     while (QLocalSocket* socket = server->nextPendingConnection()) {
+      if (!PeerIsThisUser(socket->socketDescriptor())) {
+        socket->abort();
+        socket->deleteLater();
+        continue;
+      }
       QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
       auto in = std::make_shared<QDataStream>(socket);
       QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, in] {
@@ -72,6 +97,10 @@ bool DuiInstanceChannel::Listen(Receiver receiver) {
     }
   });
   return true;
+}
+
+std::string DuiInstanceChannel::SocketPath() const {
+  return server_ && server_->isListening() ? server_->fullServerName().toStdString() : std::string();
 }
 
 }  // namespace korvane

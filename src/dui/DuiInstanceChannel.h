@@ -1,15 +1,23 @@
 #pragma once
 // Commands between instances of the program over a local socket: the first
 // instance listens, a later one hands it a record and learns that it exists.
+// Only the same user's instances talk: the socket is user-only and both ends
+// check the other's account.
 #include <functional>
 #include <memory>
 #include <string>
+
+#include <QtGlobal>
 
 #include "dui/DuiTypes.h"
 
 class QLocalServer;
 
 namespace korvane {
+
+// True when the process at the other end of a connected local socket runs
+// as this process's user.
+bool PeerIsThisUser(qintptr descriptor);
 
 class DuiInstanceChannel {
  public:
@@ -24,6 +32,8 @@ class DuiInstanceChannel {
   bool Listen(Receiver receiver);
 
   const std::string& ServerName() const { return serverName_; }
+  // The socket's path while listening; empty otherwise.
+  std::string SocketPath() const;
 
  private:
   std::string serverName_;

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
+#include "core/text/AtomicFile.h"
 #include "core/text/TextFormat.h"
 
 namespace korvane {
@@ -131,28 +131,10 @@ std::string IniFile::Serialise() const {
 }
 
 bool IniFile::Save(const std::string& path) const {
-  namespace fs = std::filesystem;
   std::error_code ec;
-  const fs::path target(path);
-  if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-  const std::string temporary = path + StrFormat(".%d.tmp", static_cast<int>(getpid()));
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << Serialise();
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temporary, ec);
-      return false;
-    }
-  }
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    return false;
-  }
-  return true;
+  const std::filesystem::path target(path);
+  if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);
+  return ReplaceFileAtomically(path, Serialise());
 }
 
 std::string IniFile::Get(const std::string& section, const std::string& key, const std::string& fallback) const {

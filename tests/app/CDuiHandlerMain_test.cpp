@@ -255,6 +255,20 @@ TEST_F(MainHandlerTest, SavingTheLogWritesUtf16WithAByteOrderMark) {
   EXPECT_EQ(f.readAll(), expected);
 }
 
+// A log save that cannot replace its target says so with the path and
+// leaves what was there.
+TEST_F(MainHandlerTest, AFailedLogSaveIsReportedAndKeepsTheOldFile) {
+  ASSERT_TRUE(QDir(logDir.path()).mkpath("taken.log/inside"));
+  nextFile = logDir.filePath("taken.log").toStdString();
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    main.AppendLog("abc", 0, false);
+    Click(main, "btn-log-save");
+  }});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find(nextFile), std::string::npos) << boxes[0].text;
+  EXPECT_TRUE(QDir(logDir.filePath("taken.log/inside")).exists());
+}
+
 TEST_F(MainHandlerTest, ACancelledLogSaveWritesNothing) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     main.AppendLog("abc", 0, false);

@@ -128,6 +128,20 @@ TEST_F(HexWindowTest, ExportRightAfterImportWritesTheSameBytes) {
   }});
 }
 
+TEST_F(HexWindowTest, AFailedExportIsReportedAndKeepsTheOldFile) {
+  const std::string input = WriteFile("in.bin", Pattern(1000));
+  ASSERT_TRUE(QDir(logDir.path()).mkpath("taken.bin/inside"));
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    nextFile = input;
+    Click(main, "btn-import");
+    nextFile = logDir.filePath("taken.bin").toStdString();
+    Click(main, "btn-export");
+  }});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find(logDir.filePath("taken.bin").toStdString()), std::string::npos) << boxes[0].text;
+  EXPECT_TRUE(QDir(logDir.filePath("taken.bin/inside")).exists());
+}
+
 TEST_F(HexWindowTest, AReadOfTheSameLengthRewritesTheBytesAndAnotherLengthReplacesTheSource) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     IHexEditor* hex = main.HexWindow();

@@ -90,6 +90,12 @@ TEST_F(DeviceCommandsTest, AreasRoundTripAndWritesAreCappedAtTheAreaSize) {
   // The tool's own memory was not touched.
   ASSERT_EQ(Cli("read-area " + project + Port() + " --target tool --area conf -o " + (dir / "tool.bin").string()).status, 0);
   EXPECT_EQ(Slurp(dir / "tool.bin"), std::string(512, '\xFF'));
+  // A target the read cannot replace: the path is named and what is there stays.
+  std::filesystem::create_directories(dir / "taken" / "x");
+  const CliRun refused = Cli("read-area " + project + Port() + " --target chip --area conf -o " + (dir / "taken").string());
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("cannot write " + (dir / "taken").string()), std::string::npos) << refused.err;
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "taken" / "x"));
 }
 
 TEST_F(DeviceCommandsTest, ReadSavesTheItemsAndBurnConfigEditsTheMask) {

@@ -1,7 +1,16 @@
 // The framework as the shell relies on it: templates, names, texts,
 // notifications, delivery, closing, timers, messages and the channel between
 // instances.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <csignal>
+#include <cstddef>
+#include <cstring>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -25,6 +34,7 @@
 #include "dui/CDuiDialog.h"
 #include "dui/CDuiDialogHandler.h"
 #include "dui/CDuiHandler.h"
+#include "dui/DuiInstanceChannel.h"
 #include "dui/DuiSystem.h"
 #include "dui/DuiUiLoader.h"
 
@@ -520,6 +530,66 @@ TEST(DuiInstanceChannel, ASecondStartBringsTheFirstToTheFront) {
   ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }));
   EXPECT_EQ(seen[0].uID, DUI_UID_INSTANCE_COMMAND);
   EXPECT_EQ(text, "");
+}
+
+// Another account can neither connect to the channel's socket nor pass for
+// the same user at the other end of a connection.
+TEST(DuiInstanceChannel, OnlyTheSameUserGetsThrough) {
+  GuiApp();
+  QTemporaryDir dir;
+  DuiInstanceChannel channel((dir.path() + "/channel").toStdString());
+  ASSERT_TRUE(channel.Listen([](const DuiCommandRecord&) {}));
+  struct stat st {};
+  ASSERT_EQ(::stat(channel.SocketPath().c_str(), &st), 0) << channel.SocketPath();
+  EXPECT_TRUE(S_ISSOCK(st.st_mode));
+  EXPECT_EQ(st.st_mode & 077, 0u) << "group or others may connect";
+  EXPECT_EQ(st.st_uid, ::geteuid());
+
+  int pair[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  EXPECT_TRUE(PeerIsThisUser(pair[0]));
+  ::close(pair[0]);
+  ::close(pair[1]);
+  EXPECT_FALSE(PeerIsThisUser(-1));
+
+  if (::geteuid() != 0) GTEST_SKIP() << "a peer of another account needs root to set up";
+  // A child that gives up root listens on an abstract socket; the peer we
+  // reach there is of another account.
+  const std::string name = "korvane-peer-test-" + std::to_string(::getpid());
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path + 1, name.data(), name.size());
+  const socklen_t addressLength = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool ok = ::setgid(65534) == 0 && ::setuid(65534) == 0 && s >= 0 &&
+                    ::bind(s, reinterpret_cast<const sockaddr*>(&address), addressLength) == 0 && ::listen(s, 1) == 0;
+    const char byte = ok ? 1 : 0;
+    (void)!::write(ready[1], &byte, 1);
+    if (ok) {
+      const int c = ::accept(s, nullptr, nullptr);
+      char sink;
+      (void)!::read(c, &sink, 1);  // until the parent hangs up
+    }
+    ::_exit(0);
+  }
+  ::close(ready[1]);
+  char byte = 0;
+  const bool listening = ::read(ready[0], &byte, 1) == 1 && byte == 1;
+  ::close(ready[0]);
+  const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  const bool connected = listening && ::connect(s, reinterpret_cast<const sockaddr*>(&address), addressLength) == 0;
+  const bool same = connected && PeerIsThisUser(s);
+  ::close(s);
+  if (!connected) ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(connected);
+  EXPECT_FALSE(same);
 }
 
 }  // namespace

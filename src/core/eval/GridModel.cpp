@@ -5,6 +5,7 @@
 
 #include "core/eval/ItemBehaviours.h"
 #include "core/eval/Triggers.h"
+#include "core/model/AreaImage.h"
 #include "core/model/ChipDescription.h"
 #include "core/model/ConfigItem.h"
 #include "core/model/CoreContext.h"
@@ -200,8 +201,8 @@ void GridModel::SetupInput(GridRow& row, const ConfigItem& item) {
     if (item.max != item.min) {
       row.SetRange(item.max, item.min);
     } else if (item.HasValidBitRange()) {
-      // The field holds at most 32 bits whatever the description claims.
-      const int w = std::min(item.ebit - item.sbit + 1, 32);
+      // The bits the encoder really stores: at most 32, whatever the description claims.
+      const int w = FieldBitSpan(item.sbit, item.ebit).width;
       if (w == 1)
         row.SetRange(1, 0);
       else if (item.isSigned)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/model/CMemoryAccess.h"
+#include "core/text/AtomicFile.h"
 
 namespace korvane {
 
@@ -34,11 +35,7 @@ bool ImportBinFile(const std::string& path, CMemoryAccess& source) {
 }
 
 bool ExportBinFile(const std::string& path, std::span<const uint8_t> bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0) ok = false;
-  return ok;
+  return ReplaceFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace korvane

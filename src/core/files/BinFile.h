@@ -13,8 +13,9 @@ class CMemoryAccess;
 // file cannot be opened or read.
 bool ImportBinFile(const std::string& path, CMemoryAccess& source);
 
-// Writes bytes (what the hex window holds) to path, replacing the file; no
-// bytes write an empty file. False when the file cannot be written.
+// Writes bytes (what the hex window holds) to path, replacing the file
+// atomically; no bytes write an empty file. False when the file cannot be
+// written, the old file then being as it was.
 bool ExportBinFile(const std::string& path, std::span<const uint8_t> bytes);
 
 }  // namespace korvane

@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <memory>
 
 #include "core/files/Hex2BinConverter.h"
 #include "core/model/ChipDescription.h"
@@ -42,49 +45,42 @@ bool CopyCodeFileBeside(const ChipDescription& desc, const std::string& projectP
 
 namespace {
 
-enum class ReadResult { Ok, Unreadable, TooLong };
-
-ReadResult ReadWholeFile(const std::string& path, std::string& text) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return ReadResult::Unreadable;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return ReadResult::Unreadable;
-  }
-  if (st.st_size > static_cast<off_t>(kMaxCodeFileSize)) {
-    ::close(fd);
-    return ReadResult::TooLong;
-  }
-  text.resize(static_cast<size_t>(st.st_size));
-  size_t got = 0;
-  while (got < text.size()) {
-    const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
-  ::close(fd);
-  text.resize(got);  // a file that shrank while read is taken as far as it went
-  return ReadResult::Ok;
-}
+// The code file is read and converted a block at a time: no copy of the
+// whole text is ever made, and the block stays in the cache.
+constexpr size_t kReadBlock = 64 * 1024;
 
 }  // namespace
 
 bool LoadCodeFile(CoreContext& ctx, const std::string& path, bool notify) {
-  std::string text;
-  const ReadResult r = path.empty() ? ReadResult::Unreadable : ReadWholeFile(path, text);
-  if (r != ReadResult::Ok) {
-    if (notify) {
-      const char* key = r == ReadResult::TooLong ? "DecodeFileLengthError" : "ReadFileError";
-      ctx.ShowMessage(FormatText(ctx.LookupText(key), path), MB_OK | MB_ICONERROR);
-    }
+  const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  const char* problem = nullptr;
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) problem = "ReadFileError";
+  else if (st.st_size > static_cast<off_t>(kMaxCodeFileSize)) problem = "DecodeFileLengthError";
+  if (problem) {
+    if (fd >= 0) ::close(fd);
+    if (notify) ctx.ShowMessage(FormatText(ctx.LookupText(problem), path), MB_OK | MB_ICONERROR);
     return false;
   }
   AreaImage& image = ctx.image;
   if (image.bytes.size() < kConvertImageSize) image.bytes.resize(kConvertImageSize);
   C_Hex2BinConverter converter(ctx.layout.codeSize, ctx.layout.optionStart, ctx.layout.optionSize);
-  Convert(image.bytes.data(), converter, text.data(), static_cast<uint32_t>(text.size()));
+  {
+    HexTextReader reader(image.bytes.data(), converter);
+    const std::unique_ptr<char[]> block(new char[kReadBlock]);
+    // The length found at the start is read; a file that shrinks meanwhile
+    // is taken as far as it goes.
+    uint64_t left = static_cast<uint64_t>(st.st_size);
+    while (left > 0) {
+      const ssize_t n = ::read(fd, block.get(), static_cast<size_t>(std::min<uint64_t>(left, kReadBlock)));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      left -= static_cast<uint64_t>(n);
+      if (!reader.Feed(block.get(), static_cast<uint32_t>(n))) break;
+    }
+    reader.Finish();
+  }
+  ::close(fd);
   image.optionLength = converter.optionCount;
   // Rounded up to whole 512-byte pages; 0 stays 0.
   image.codeLength = (converter.codeEnd + 0x1FFu) & ~0x1FFu;

@@ -6,6 +6,8 @@
 // measured from where the data actually lands.
 #include <cstdint>
 
+#include "core/model/AreaLayout.h"
+
 namespace korvane {
 
 class C_Hex2BinConverter {
@@ -30,12 +32,34 @@ class C_Hex2BinConverter {
 };
 
 // Bytes in the image Convert fills; lines this long or longer stop a conversion.
-constexpr uint32_t kConvertImageSize = 0x500000;
+constexpr uint32_t kConvertImageSize = kImageSize;
 constexpr uint32_t kMaxHexLine = 4096;
 
 // Converts length characters of HEX text into image (kConvertImageSize bytes,
 // first set to 0xFF). The results are the image bytes and the converter's
 // members; nothing is reported.
 void Convert(uint8_t* image, C_Hex2BinConverter& converter, const char* text, uint32_t length);
+
+// The same conversion over text that arrives in pieces (a file read a block
+// at a time), with the same result as Convert over the whole text: a line may
+// be split anywhere between two pieces.
+class HexTextReader {
+ public:
+  // Starts the conversion: the erase and gap bytes, the image set to 0xFF.
+  HexTextReader(uint8_t* image, C_Hex2BinConverter& converter);
+  ~HexTextReader();
+  HexTextReader(const HexTextReader&) = delete;
+  HexTextReader& operator=(const HexTextReader&) = delete;
+
+  // The next piece of text. False once the conversion has ended (a line of
+  // kMaxHexLine characters or more); later pieces are then ignored.
+  bool Feed(const char* text, uint32_t length);
+  // The end of the text: a last line without a line feed is read now.
+  void Finish();
+
+ private:
+  struct State;
+  State* state_;
+};
 
 }  // namespace korvane

@@ -1,12 +1,12 @@
 #include "core/files/HexExport.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "core/files/ImagePreparation.h"
 #include "core/files/PcChecksums.h"
 #include "core/model/ChipDescription.h"
 #include "core/model/CoreContext.h"
+#include "core/text/AtomicFile.h"
 #include "core/text/TextFormat.h"
 
 namespace korvane {
@@ -17,10 +17,30 @@ constexpr uint32_t kConfRecords = 34;  // 544 bytes, whatever confSize is
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
-void AppendByte(std::string& out, uint8_t b, uint8_t& sum) {
-  out += kHexDigits[b >> 4];
-  out += kHexDigits[b & 0xF];
-  sum = static_cast<uint8_t>(sum + b);
+// One record, ":" then the bytes as upper-case hex pairs, the checksum (the
+// two's complement of the bytes' sum) and CR LF, appended to out in one go.
+void AppendRecord(std::string& out, const uint8_t* header, uint32_t headerBytes, const uint8_t* data, uint32_t n) {
+  const size_t at = out.size();
+  out.resize(at + 1 + 2 * (headerBytes + n + 1) + 2);
+  char* p = out.data() + at;
+  *p++ = ':';
+  uint8_t sum = 0;
+  auto put = [&](uint8_t b) {
+    *p++ = kHexDigits[b >> 4];
+    *p++ = kHexDigits[b & 0xF];
+    sum = static_cast<uint8_t>(sum + b);
+  };
+  for (uint32_t i = 0; i < headerBytes; ++i) put(header[i]);
+  for (uint32_t i = 0; i < n; ++i) put(data[i]);
+  put(static_cast<uint8_t>(-sum));
+  *p++ = '\r';
+  *p = '\n';
+}
+
+void AppendDataRecord(std::string& out, uint32_t n, uint32_t loadOffset, const uint8_t* bytes) {
+  const uint8_t header[] = {static_cast<uint8_t>(n), static_cast<uint8_t>(loadOffset >> 8),
+                            static_cast<uint8_t>(loadOffset), 0x00};
+  AppendRecord(out, header, sizeof header, bytes, n);
 }
 
 void StoreBigEndian(std::vector<uint8_t>& bytes, uint32_t at, uint32_t value) {
@@ -50,7 +70,7 @@ class RecordWriter {
       if ((address >> 16) != upper_) Announce(address & 0xFFFF0000u);
       const uint32_t room = 0x10000u - (address & 0xFFFFu);
       const uint32_t k = std::min(n, room);
-      out_ += MakeDataRecord(k, address & 0xFFFFu, image_.data() + source);
+      AppendDataRecord(out_, k, address & 0xFFFFu, image_.data() + source);
       address += k;
       source += k;
       n -= k;
@@ -86,33 +106,19 @@ void ImageInfoBlock::Store(CoreContext& ctx) const {
 
 std::string MakeDataRecord(uint32_t n, uint32_t loadOffset, const uint8_t* bytes) {
   std::string line;
-  line.reserve(13 + 2 * n);
-  uint8_t sum = 0;
-  line += ':';
-  AppendByte(line, static_cast<uint8_t>(n), sum);
-  AppendByte(line, static_cast<uint8_t>(loadOffset >> 8), sum);
-  AppendByte(line, static_cast<uint8_t>(loadOffset), sum);
-  AppendByte(line, 0x00, sum);
-  for (uint32_t i = 0; i < n; ++i) AppendByte(line, bytes[i], sum);
-  uint8_t ignored = 0;
-  AppendByte(line, static_cast<uint8_t>(-sum), ignored);
-  line += "\r\n";
+  AppendDataRecord(line, n, loadOffset, bytes);
   return line;
 }
 
 std::string MakeAddressRecord(uint32_t address) {
+  const uint8_t record[] = {0x02,
+                            static_cast<uint8_t>(address >> 8),
+                            static_cast<uint8_t>(address),
+                            0x04,
+                            static_cast<uint8_t>(address >> 24),
+                            static_cast<uint8_t>(address >> 16)};
   std::string line;
-  uint8_t sum = 0;
-  line += ':';
-  AppendByte(line, 0x02, sum);
-  AppendByte(line, static_cast<uint8_t>(address >> 8), sum);
-  AppendByte(line, static_cast<uint8_t>(address), sum);
-  AppendByte(line, 0x04, sum);
-  AppendByte(line, static_cast<uint8_t>(address >> 24), sum);
-  AppendByte(line, static_cast<uint8_t>(address >> 16), sum);
-  uint8_t ignored = 0;
-  AppendByte(line, static_cast<uint8_t>(-sum), ignored);
-  line += "\r\n";
+  AppendRecord(line, record, sizeof record, nullptr, 0);
   return line;
 }
 
@@ -170,11 +176,8 @@ bool ExportHex(ChipDescription& desc, bool codeChosen, bool confChosen, const st
     ctx.ShowMessage(FormatText(ctx.LookupText("WriteFileError"), targetPath), MB_OK | MB_ICONERROR);
     return false;
   };
-  std::FILE* f = std::fopen(targetPath.c_str(), "w+b");
-  if (!f) return writeError();
-  const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  const bool closed = std::fclose(f) == 0;
-  if (!written || !closed) return writeError();
+  // A file that cannot be written whole stays as it was.
+  if (!ReplaceFileAtomically(targetPath, text)) return writeError();
   ctx.ShowMessage(ctx.LookupText("EXPORT_OK"), MB_OK | MB_ICONINFORMATION);
   return true;
 }

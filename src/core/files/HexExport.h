@@ -41,8 +41,9 @@ std::string MakeAddressRecord(uint32_t address);
 std::string BuildHexText(CoreContext& context, bool codeChosen, bool confChosen);
 
 // Rebuilds the image (loading the code file at codePath when code is chosen)
-// and writes it to targetPath, replacing what is there. Failures and success
-// are shown through the message box. True when the file was written.
+// and writes it to targetPath, replacing what is there atomically: a failed
+// write leaves the old file whole. Failures (with the path) and success are
+// shown through the message box. True when the file was written.
 bool ExportHex(ChipDescription& desc, bool codeChosen, bool confChosen, const std::string& codePath,
                const std::string& targetPath);
 

@@ -13,15 +13,23 @@ namespace korvane {
 bool PrepareImage(ChipDescription& desc, bool skipCode, const std::string& codePath, bool notify) {
   CoreContext& ctx = desc.Context();
   AreaImage& image = ctx.image;
-  if (image.bytes.size() != kImageSize) image.bytes.assign(kImageSize, 0);
+  if (image.bytes.size() != kImageSize) image.bytes = MakeImageBytes(kImageSize);
   image.limit = kImageSize;
-  std::fill(image.bytes.begin(), image.bytes.end(), ctx.layout.fill);
+  auto fill = [&] { std::fill(image.bytes.begin(), image.bytes.end(), ctx.layout.fill); };
 
   if (!desc.HasTree()) {
+    fill();
     if (notify) ctx.ShowMessage(ctx.LookupText("NewNotify"), MB_OK | MB_ICONERROR);
     return false;
   }
-  if (!skipCode && !LoadCodeFile(ctx, codePath, notify)) return false;
+  // A code-file load sets every byte of the image itself, so the fill only
+  // stands where no code is loaded, or where the load fails before it starts.
+  if (skipCode) {
+    fill();
+  } else if (!LoadCodeFile(ctx, codePath, notify)) {
+    fill();
+    return false;
+  }
 
   // The loader clamps the areas to the image; the bound here keeps that true
   // whatever set the layout.

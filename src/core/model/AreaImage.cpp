@@ -1,5 +1,9 @@
 #include "core/model/AreaImage.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "core/model/ConfigItem.h"
@@ -35,16 +39,36 @@ std::vector<DefaultPatch> ParseDefaultValues(const std::string& text) {
   return patches;
 }
 
+std::vector<uint8_t> MakeImageBytes(size_t size) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(size);
+#ifdef MADV_POPULATE_WRITE
+  // One call maps every page of a fresh large buffer, instead of a page fault
+  // for each of its pages on first touch. Only whole pages inside the buffer;
+  // a system without the call leaves the faults to happen as usual.
+  const uintptr_t page = 4096;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(bytes.data()) + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(bytes.data()) + size) & ~(page - 1);
+  if (size >= (uintptr_t{1} << 20) && end > begin)
+    (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#endif
+  bytes.resize(size, 0);
+  return bytes;
+}
+
 bool FieldInside(int64_t addr, uint32_t size, uint32_t limit) {
   return addr >= 0 && addr + static_cast<int64_t>(size) <= static_cast<int64_t>(limit);
 }
 
-uint32_t BitMask(int32_t sbit, int32_t ebit) {
-  const int width = ebit - sbit + 1;
-  if (width >= 32) return 0xFFFFFFFFu;
-  if (width <= 0) return 0;
-  return static_cast<uint32_t>((uint64_t{1} << width) - 1);
+BitSpan FieldBitSpan(int32_t sbit, int32_t ebit) {
+  if (sbit == -1 || ebit == -1 || sbit > ebit) return {};
+  const int64_t low = std::max<int64_t>(sbit, 0);
+  const int64_t high = std::min<int64_t>(ebit, 31);
+  if (low > high) return {};
+  return {static_cast<int32_t>(low), static_cast<int32_t>(high - low + 1)};
 }
+
+uint32_t BitMask(int32_t sbit, int32_t ebit) { return FieldBitSpan(sbit, ebit).Mask(); }
 
 namespace {
 
@@ -62,30 +86,21 @@ bool HasField(const ConfigItem& item, uint32_t limit) {
   return (item.size == 1 || item.size == 2 || item.size == 4) && FieldInside(item.addr, item.size, limit);
 }
 
-// Shifts of 32 or more would be undefined; such bits lie outside the word anyway.
-uint32_t ShiftLeft(uint32_t v, int32_t by) { return by >= 0 && by < 32 ? v << by : 0; }
-uint32_t ShiftRight(uint32_t v, int32_t by) { return by >= 0 && by < 32 ? v >> by : 0; }
-
 }  // namespace
 
 uint32_t ReadField(const ConfigItem& item, const uint8_t* image, uint32_t limit) {
   if (!image || !HasField(item, limit)) return 0;
   const uint32_t word = LoadWord(image + item.addr, item.size);
-  if (!item.HasValidBitRange()) return word;
-  return ShiftRight(word, item.sbit) & BitMask(item.sbit, item.ebit);
+  const BitSpan bits = FieldBitSpan(item.sbit, item.ebit);
+  return (word >> bits.shift) & bits.Mask();
 }
 
 void WriteField(const ConfigItem& item, uint32_t value, uint8_t* image, uint32_t limit) {
   if (!image || !HasField(item, limit)) return;
   uint8_t* p = image + item.addr;
-  uint32_t word = LoadWord(p, item.size);
-  if (item.HasValidBitRange()) {
-    const uint32_t mask = BitMask(item.sbit, item.ebit);
-    word &= ~ShiftLeft(mask, item.sbit);
-    word |= ShiftLeft(value & mask, item.sbit);
-  } else {
-    word = value;
-  }
+  const BitSpan bits = FieldBitSpan(item.sbit, item.ebit);
+  const uint32_t mask = bits.Mask() << bits.shift;
+  const uint32_t word = (LoadWord(p, item.size) & ~mask) | ((value << bits.shift) & mask);
   StoreWord(p, item.size, word);
 }
 
@@ -97,12 +112,10 @@ void ApplyDefaultValues(AreaImage& image, const AreaLayout& layout) {
     uint8_t& byte = image.bytes[static_cast<uint32_t>(p.addr)];
     if (p.sbit == -1 || p.ebit == -1) {
       byte = static_cast<uint8_t>(p.value);
-    } else {
-      const uint32_t mask = BitMask(p.sbit, p.ebit);
-      uint32_t b = byte;
-      b &= ~ShiftLeft(mask, p.sbit);
-      b |= ShiftLeft(static_cast<uint32_t>(p.value) & mask, p.sbit);
-      byte = static_cast<uint8_t>(b);
+    } else if (p.sbit <= p.ebit) {  // a reversed range names no bits and changes nothing
+      const BitSpan bits = FieldBitSpan(p.sbit, p.ebit);
+      const uint32_t mask = bits.Mask() << bits.shift;
+      byte = static_cast<uint8_t>((byte & ~mask) | ((static_cast<uint32_t>(p.value) << bits.shift) & mask));
     }
   }
 }

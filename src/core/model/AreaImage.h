@@ -23,8 +23,13 @@ struct DefaultPatch {
 // entries are skipped.
 std::vector<DefaultPatch> ParseDefaultValues(const std::string& text);
 
+// size zero bytes for an image. A large image has its pages mapped in one
+// step where the system offers it, so that first touching 5 MiB costs no
+// page fault for each of its 1280 pages.
+std::vector<uint8_t> MakeImageBytes(size_t size);
+
 struct AreaImage {
-  std::vector<uint8_t> bytes = std::vector<uint8_t>(kImageSize, 0);  // byte n holds chip address n
+  std::vector<uint8_t> bytes = MakeImageBytes(kImageSize);  // byte n holds chip address n
   uint32_t limit = kImageSize;
   uint32_t codeLength = 0;    // code length of the last code-file load, a multiple of 512
   uint32_t optionLength = 0;  // option bytes of the last code-file load
@@ -43,7 +48,20 @@ void WriteField(const ConfigItem& item, uint32_t value, uint8_t* image, uint32_t
 // True when a size-byte field at addr lies wholly inside an image of limit bytes.
 bool FieldInside(int64_t addr, uint32_t size, uint32_t limit);
 
-// Mask of bits sbit..ebit counted from bit 0, worked out in 64 bits.
+// The bits of the 32-bit word that a field's range covers: the value sits at
+// bit `shift` and is `width` bits wide (1..32). The range is clipped to bits
+// 0..31, its width worked out in 64 bits, so no pair of 32-bit bit numbers
+// can overflow it. A range that is not valid (a bound missing, or sbit above
+// ebit), or that names no bit of the word at all, stands for the whole word.
+// Encoder, decoder and the grid's input range all go by this one rule.
+struct BitSpan {
+  int32_t shift = 0;
+  int32_t width = 32;
+  uint32_t Mask() const { return width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1; }
+};
+BitSpan FieldBitSpan(int32_t sbit, int32_t ebit);
+
+// Mask of bits sbit..ebit counted from bit 0 (the mask of FieldBitSpan).
 uint32_t BitMask(int32_t sbit, int32_t ebit);
 
 // Rebuilds image.patches from layout.defaultValues and applies them.

@@ -26,12 +26,15 @@ void AddTreeItems(ConfigItem* item, ITreeControl::Node parent, ITreeControl& tre
 }
 
 void ChipDescription::ReportReadError(const std::string& file) const {
-  ctx_.ShowMessage(FormatText(ctx_.LookupText("ReadFileError"), file), MB_OK | MB_ICONERROR);
+  const char* key = loadProblem_ == XmlLoadProblem::TooLarge  ? "DescriptionTooLargeError"
+                    : loadProblem_ == XmlLoadProblem::TooDeep ? "DescriptionTooDeepError"
+                                                              : "ReadFileError";
+  ctx_.ShowMessage(FormatText(ctx_.LookupText(key), file), MB_OK | MB_ICONERROR);
 }
 
 bool ChipDescription::LoadDocument(const std::string& file) {
   ClearDescription();
-  if (!LoadXmlFile(document, file, ctx_.log)) {
+  if (!LoadXmlFile(document, file, ctx_.log, &loadProblem_)) {
     document.reset();
     return false;
   }

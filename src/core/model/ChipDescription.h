@@ -8,6 +8,7 @@
 
 #include "core/model/AreaLayout.h"
 #include "core/model/ConfigItem.h"
+#include "core/text/XmlLoader.h"
 
 namespace korvane {
 
@@ -36,6 +37,8 @@ class ChipDescription {
   bool OpenDescription(const std::string& path, ITreeControl* tree);
   // Loads the installed description of chipName and uses its element functionName.
   bool NewDescription(const std::string& chipName, const std::string& functionName, ITreeControl* tree);
+  // Files beyond the loader's limits (kMaxXmlFileSize, kMaxXmlDepth) are
+  // refused with a message that names the limit.
   bool LoadDocument(const std::string& path);
   void ClearDescription();
 
@@ -54,9 +57,11 @@ class ChipDescription {
 
  private:
   bool BuildTree(pugi::xml_node config, pugi::xml_node function, ITreeControl* tree);
+  // "ReadFileError", or the limit the file broke, with the file's path.
   void ReportReadError(const std::string& file) const;
 
   CoreContext& ctx_;
+  XmlLoadProblem loadProblem_ = XmlLoadProblem::None;
 };
 
 ChipKind ReadChipKind(pugi::xml_node function);

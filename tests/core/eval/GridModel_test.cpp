@@ -51,6 +51,11 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"size=\"1\" number=\"1\" sbit=\"0\" ebit=\"3\"", "0123456789", 10, 0, 15},
         InputCase{"size=\"1\" signed=\"1\" sbit=\"0\" ebit=\"3\"", "-0123456789", 10, -8, 7},
         InputCase{"size=\"1\" number=\"1\" signed=\"1\"", "-0123456789", 10, -128, 127},
+        // The range follows the bits the encoder stores, however wide the description's range.
+        InputCase{"size=\"4\" number=\"1\" sbit=\"0\" ebit=\"0x7FFFFFFF\"", "0123456789", 10, 0, 0xFFFFFFFFll},
+        InputCase{"size=\"4\" signed=\"1\" sbit=\"-2147483648\" ebit=\"2147483647\"", "-0123456789", 10,
+                  INT32_MIN, INT32_MAX},
+        InputCase{"size=\"4\" number=\"1\" sbit=\"4\" ebit=\"40\"", "0123456789", 10, 0, 0xFFFFFFF},
         InputCase{"size=\"4\" number=\"1\"", "0123456789", 10, 0, 0xFFFFFFFFll},
         InputCase{"size=\"1\" max=\"100\" min=\"10\" sbit=\"0\" ebit=\"1\"", "0123456789", 10, 10, 100},
         InputCase{"size=\"3\" number=\"1\"", "0123456789", 10, 0, 0},
@@ -240,6 +245,27 @@ TEST(GridModel, SelectionAndTheCommandLineSet) {
   EXPECT_EQ(t.desc.currentItem, nullptr);
   EXPECT_TRUE(t.grid.Rows().empty());
   EXPECT_EQ(t.Item("l").gridRow, nullptr);
+}
+
+// A value the grid accepts reaches the image and reads back from it, however
+// wide a range the description gives: grid, encoder and decoder agree.
+TEST(GridModel, ACommittedValueReachesTheImageWhateverTheBitRange) {
+  for (const char* range : {R"(sbit="0" ebit="0x7FFFFFFF")", R"(sbit="-2147483648" ebit="2147483647")",
+                            R"(sbit="0" ebit="31")"}) {
+    GridTree t(std::string(R"(<fn name="fn"><item name="x" edit="1" number="1" addr="0" size="4" disable="0" )") +
+               range + "/></fn>");
+    SetValueProblem problem = SetValueProblem::None;
+    ASSERT_TRUE(SetItemValue(t.desc, t.grid, t.Item("x"), "7", &problem)) << range;
+    EXPECT_EQ(t.Item("x").value, "7") << range;
+    EXPECT_TRUE(t.host.warnings.empty()) << range;
+    uint8_t image[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    EncodeItems(t.desc.root.get(), image, sizeof image, true, t.ctx);
+    EXPECT_EQ(std::vector<uint8_t>(image, image + 4), (std::vector<uint8_t>{7, 0, 0, 0})) << range;
+    image[0] = 9;
+    t.grid.Clear();
+    DecodeItems(t.desc.root.get(), image, sizeof image, t.ctx);
+    EXPECT_EQ(t.Item("x").value, "9") << range;
+  }
 }
 
 TEST(GridModel, ReadsFireTriggersOnlyForShownLists) {

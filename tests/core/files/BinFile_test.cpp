@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TempDir.h"
+#include "support/WriteLimit.h"
 #include "core/model/CMemoryAccess.h"
 
 namespace korvane {
@@ -49,6 +50,24 @@ TEST(BinFile, EmptyFilesAndFailures) {
   EXPECT_FALSE(ImportBinFile(dir.Path(), source)) << "a folder";
   EXPECT_EQ(source.Block(0)->size(), 4u) << "a failed import keeps the block";
   EXPECT_FALSE(ExportBinFile(dir / "no/such/out.bin", *source.Block(0)));
+}
+
+// A full disk or a target the rename cannot replace fails the export and
+// leaves the file that was there whole.
+TEST(BinFile, AnInterruptedExportKeepsTheOldFile) {
+  test::TempDir dir;
+  const std::string old(300, 'o');
+  test::WriteText(dir / "out.bin", old);
+  CMemoryAccess source;
+  source.SetBlock(0x2000, 0, nullptr);
+  {
+    test::ScopedWriteLimit full(100);
+    EXPECT_FALSE(ExportBinFile(dir / "out.bin", *source.Block(0)));
+  }
+  EXPECT_EQ(test::ReadText(dir / "out.bin"), old);
+  std::filesystem::create_directories(dir / "taken/x");
+  EXPECT_FALSE(ExportBinFile(dir / "taken", *source.Block(0)));
+  EXPECT_EQ(test::FolderEntries(dir.Path()), (std::vector<std::string>{"out.bin", "taken"}));
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ReferenceHexReader.h"
+
 namespace korvane {
 namespace {
 
@@ -160,6 +162,89 @@ TEST(Convert, ArbitraryTextStaysInsideTheImage) {
     EXPECT_LE(c.optionCount, 0x100u);
     EXPECT_LT(c.codeEnd, 0x200u);
   }
+}
+
+// Text of the kinds a code file holds, sound and broken: data records of
+// every length with extended addresses near the top of the address space and
+// near the option window, cut records, continuation lines, bad digits, CRLF.
+std::string RandomHexText(std::mt19937& random) {
+  auto hex = [&](uint32_t v, int digits) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%0*X", digits, v);
+    return std::string(b);
+  };
+  const char* bases[] = {"0000", "0001", "004F", "0050", "FFFF", "1000", "0002"};
+  std::string text;
+  const int lines = static_cast<int>(random() % 60);
+  for (int l = 0; l < lines; ++l) {
+    switch (random() % 10) {
+      case 0: text += ":02000004" + std::string(bases[random() % 7]) + "00"; break;
+      case 1: text += ":02000002" + std::string(bases[random() % 7]) + "00"; break;
+      case 2: text += ":00000001FF"; break;
+      case 3: {  // a continuation line or junk
+        const int n = static_cast<int>(random() % 40);
+        for (int i = 0; i < n; ++i) text += "0123456789ABCDEFabcdefG :\r"[random() % 26];
+        break;
+      }
+      default: {
+        const uint32_t n = random() % 3 == 0 ? random() % 256 : 16;
+        const uint32_t offset = random() % 4 == 0 ? 0xFFF0 + random() % 16 : random() % 0x10000;
+        text += ":" + hex(n, 2) + hex(offset, 4) + "00";
+        uint32_t shown = random() % 4 == 0 ? random() % (n + 2) : n + 1;  // cut, whole, or with its checksum
+        for (uint32_t i = 0; i < shown; ++i) {
+          if (random() % 200 == 0) text += random() % 2 ? "G4" : "4G";
+          else text += hex(random() % 256, 2);
+        }
+      }
+    }
+    text += random() % 3 == 0 ? "\r\n" : "\n";
+  }
+  if (!text.empty() && random() % 4 == 0) text.pop_back();  // no line feed at the end
+  return text;
+}
+
+// The reader decodes whole lines at once; every rule of the plain
+// byte-by-byte reading must hold all the same, for the image and for every
+// member of the converter, however the text is cut into pieces.
+TEST(Convert, AgreesWithThePlainReaderByteForByte) {
+  std::mt19937 random(2024);
+  std::vector<uint8_t> expected(kConvertImageSize), got(kConvertImageSize), fed(kConvertImageSize);
+  for (int round = 0; round < 300; ++round) {
+    const std::string text = RandomHexText(random);
+    const uint32_t optionStart = random() % 2 ? 0x10000 : static_cast<uint32_t>(random() % kConvertImageSize);
+    const uint32_t codeLimit = random() % 2 ? 0x200 : 0x4E0000;
+    C_Hex2BinConverter a(codeLimit, optionStart, 0x100), b(codeLimit, optionStart, 0x100),
+        c(codeLimit, optionStart, 0x100);
+    test::ReferenceConvert(expected.data(), a, text.data(), static_cast<uint32_t>(text.size()));
+    Convert(got.data(), b, text.data(), static_cast<uint32_t>(text.size()));
+    ASSERT_TRUE(test::SameConverterState(a, b)) << text;
+    ASSERT_TRUE(expected == got) << text;
+
+    HexTextReader reader(fed.data(), c);
+    for (size_t at = 0; at < text.size();) {
+      const size_t n = std::min<size_t>(text.size() - at, 1 + random() % 64);
+      reader.Feed(text.data() + at, static_cast<uint32_t>(n));
+      at += n;
+    }
+    reader.Finish();
+    ASSERT_TRUE(test::SameConverterState(a, c)) << text;
+    ASSERT_TRUE(expected == fed) << text;
+  }
+}
+
+TEST(Convert, ALongLineSplitOverPiecesStillEndsTheConversion) {
+  const std::string text = ":0200100001020B\n:0200200001020B" + std::string(4096, ' ') + "\n:0200300001020B\n";
+  std::vector<uint8_t> image(kConvertImageSize);
+  C_Hex2BinConverter c(0x200, 0x10000, 0x100);
+  HexTextReader reader(image.data(), c);
+  bool going = true;
+  for (size_t at = 0; at < text.size(); at += 100)
+    going = reader.Feed(text.data() + at, static_cast<uint32_t>(std::min<size_t>(100, text.size() - at)));
+  reader.Finish();
+  EXPECT_FALSE(going);
+  EXPECT_EQ(image[0x10], 0x01);
+  EXPECT_EQ(image[0x20], 0xFF);
+  EXPECT_EQ(image[0x30], 0xFF);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "FilesTestUtil.h"
 #include "support/TestChip.h"
 #include "support/TempDir.h"
+#include "support/WriteLimit.h"
 #include "core/files/CodeFile.h"
 #include "core/files/ImagePreparation.h"
 
@@ -216,6 +217,25 @@ TEST_F(ExportFile, ReportsWhatCannotBeWrittenOrLoaded) {
   EXPECT_FALSE(std::filesystem::exists(dir / "x.hex"));
   EXPECT_FALSE(ExportHex(desc, false, true, "", dir / "no/such/folder.hex"));
   EXPECT_EQ(box.shown.back().text, "Cannot write " + (dir / "no/such/folder.hex"));
+}
+
+// A full disk half-way through, or a target the rename cannot replace: the
+// failure is shown with the path and the HEX file that was there stays whole.
+TEST_F(ExportFile, AnInterruptedExportKeepsTheOldFile) {
+  ASSERT_TRUE(desc.NewDescription("TCHIP", "PB1", nullptr));
+  const std::string out = dir / "out.hex";
+  const std::string old = ":020000040000FA\r\n:00000001FF\r\n";
+  test::WriteText(out, old);
+  {
+    test::ScopedWriteLimit full(1000);
+    EXPECT_FALSE(ExportHex(desc, true, true, GetCodeFilePath(desc), out));
+  }
+  EXPECT_EQ(box.shown.back().text, "Cannot write " + out);
+  EXPECT_EQ(test::ReadText(out), old);
+  std::filesystem::create_directories(dir / "taken.hex/x");
+  EXPECT_FALSE(ExportHex(desc, true, true, GetCodeFilePath(desc), dir / "taken.hex"));
+  EXPECT_EQ(box.shown.back().text, "Cannot write " + (dir / "taken.hex"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.hex/x"));
 }
 
 }  // namespace

@@ -43,6 +43,14 @@ TEST(Fields, WriteAndReadBackThroughBitRanges) {
       {Field(0, 2, 9, 2), {0x11, 0x22}, 0xBEEF, {0xEF, 0xBE}, 0xBEEF},  // sbit > ebit: whole word
       {Field(1, 1, 0, 7), {0x00, 0x00}, 0xFD, {0x00, 0xFD}, 0xFD},
       {Field(0, 1, 6, 10), {0x00}, 0xFF, {0xC0}, 0x03},        // bits past the byte simply vanish
+      // Ranges wider than the 32-bit word, whose width does not fit in 32
+      // bits either, are the whole word: the value is stored, not lost.
+      {Field(0, 4, 0, 0x7FFFFFFF), {0, 0, 0, 0}, 7, {7, 0, 0, 0}, 7},
+      {Field(0, 4, INT32_MIN, INT32_MAX), {9, 9, 9, 9}, 0x01020304, {4, 3, 2, 1}, 0x01020304},
+      {Field(0, 1, INT32_MIN, 0x7FFFFFFF), {0xFF}, 0x12, {0x12}, 0x12},
+      {Field(0, 2, 4, 40), {0x0F, 0x00}, 0xABC, {0xCF, 0xAB}, 0xABC},   // clipped to bits 4..31
+      {Field(0, 1, -3, 2), {0xF0}, 0xFF, {0xF7}, 0x07},                  // clipped to bits 0..2
+      {Field(0, 1, 40, 47), {0x00}, 0x5A, {0x5A}, 0x5A},                 // no bit of the word: the word
   };
   for (auto& c : cases) {
     std::vector<uint8_t> image = c.before;
@@ -95,6 +103,17 @@ TEST(DefaultValues, PatchesBytesAndBitRangesInsideTheImage) {
   EXPECT_EQ(image.bytes[0x4FFFFF], 0x12);
   EXPECT_EQ(image.bytes[0x22], 0x03);
   EXPECT_EQ(image.patches.size(), 6u);
+
+  // A range whose width overflows 32 bits patches the whole byte instead of
+  // silently nothing; a reversed range names no bits and changes nothing.
+  image.bytes[0x10] = 0x00;
+  image.bytes[0x11] = 0x00;
+  image.bytes[0x12] = 0x66;
+  layout.defaultValues = "0010(-2147483648:2147483647)=1,0011(0:2147483647)=2,0012(5:2)=FF";
+  ApplyDefaultValues(image, layout);
+  EXPECT_EQ(image.bytes[0x10], 0x01);
+  EXPECT_EQ(image.bytes[0x11], 0x02);
+  EXPECT_EQ(image.bytes[0x12], 0x66);
   layout.defaultValues.clear();
   ApplyDefaultValues(image, layout);
   EXPECT_TRUE(image.patches.empty());

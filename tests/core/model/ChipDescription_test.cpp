@@ -1,3 +1,8 @@
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include "core/model/ChipDescription.h"
@@ -114,6 +119,62 @@ TEST_F(ChipDescriptionTest, OpenReportsFilesItCannotUse) {
     EXPECT_EQ(desc.root, nullptr);
     EXPECT_EQ(ctx.layout.codeStart, 0x1234u);
   }
+}
+
+// Files past the loader's limits are refused with a message naming the
+// limit, in bounded time and memory: a 100 MB file is never read, and a
+// nesting 100 000 deep never reaches the recursive item code.
+TEST_F(ChipDescriptionTest, OpenRefusesFilesBeyondTheLimitsWithTheirOwnMessage) {
+  ctx.language.LoadFromXml(R"~(<language name="t"><text key="MessageBoxTitle">T</text>
+    <text key="DescriptionTooLargeError">too large %s</text><text key="DescriptionTooDeepError">too deep %s</text>
+    </language>)~");
+  auto nested = [](int depth) {
+    std::string text = "<config name=\"x\"><F>";
+    for (int i = 2; i < depth; ++i) text += "<item name=\"i\">";
+    for (int i = 2; i < depth; ++i) text += "</item>";
+    return text + "</F></config>";
+  };
+  const std::string huge = dir.Path("huge.xml");
+  {
+    std::ofstream(huge) << "<config name=\"x\"><F><item name=\"a\"/>";
+  }
+  std::filesystem::resize_file(huge, 100'000'000);  // sparse: nothing is written
+  const std::string atLimit = dir.File("limit.xml", std::string(kMaxXmlFileSize - 40, ' ') + "<config name=\"x\"><F/></config>");
+
+  struct rusage before {};
+  ::getrusage(RUSAGE_SELF, &before);
+  const std::pair<std::string, std::string> refused[] = {
+      {huge, "too large " + huge},
+      {dir.File("deep.xml", nested(100'000)), "too deep " + dir.Path("deep.xml")},
+      {dir.File("deeper.xml", nested(kMaxXmlDepth + 1)), "too deep " + dir.Path("deeper.xml")},
+  };
+  for (const auto& [file, message] : refused) {
+    box.shown.clear();
+    EXPECT_FALSE(desc.OpenDescription(file, nullptr)) << file;
+    ASSERT_EQ(box.shown.size(), 1u) << file;
+    EXPECT_EQ(box.shown[0].text, message);
+    EXPECT_EQ(desc.root, nullptr);
+    EXPECT_EQ(desc.document.first_child(), pugi::xml_node());
+  }
+  struct rusage after {};
+  ::getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "KiB more at the peak";
+
+  ASSERT_TRUE(desc.OpenDescription(dir.File("deepest.xml", nested(kMaxXmlDepth)), nullptr));
+  const ConfigItem* item = desc.root.get();
+  int depth = 0;
+  while (!item->children.empty()) item = item->children[0].get(), ++depth;
+  EXPECT_EQ(depth, kMaxXmlDepth - 1);  // the function and the items below config
+  EXPECT_TRUE(desc.OpenDescription(atLimit, nullptr));
+}
+
+TEST(XmlLoader, MeasuresNestingWithoutRecursion) {
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_string("<a><b><c/>text</b><d><e><f/></e></d><!-- x --></a>"));
+  EXPECT_EQ(ElementDepth(doc, 100), 4);
+  EXPECT_EQ(ElementDepth(doc.child("a"), 100), 3);
+  EXPECT_EQ(ElementDepth(doc, 2), 3);  // stops once past the limit
+  EXPECT_EQ(ElementDepth(pugi::xml_document(), 10), 0);
 }
 
 TEST_F(ChipDescriptionTest, NewLoadsTheInstalledChipByName) {

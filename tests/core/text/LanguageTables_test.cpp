@@ -17,6 +17,7 @@ const char* const kLanguages[] = {"en-us", "zh-cn"};
 // Keys handed to a printf-style formatter with one string argument.
 const std::set<std::string> kFormatKeys = {
     "ReadFileError", "DecodeFileLengthError", "WriteFileError", "FILE_EXIST_MESSAGE",
+    "DescriptionTooLargeError", "DescriptionTooDeepError",
     "Dev-Connected", "Dev-Disconnect",        "OpenComPortError"};
 
 std::vector<std::string> RequiredKeys() {
@@ -24,7 +25,8 @@ std::vector<std::string> RequiredKeys() {
       // shell and files
       "MessageBoxTitle", "APP_NAME", "APP_VER", "NewProject", "NewNotify", "SaveNotify",
       "ChangeLanguageNotify", "ReadFileError", "DecodeFileLengthError", "WriteFileError",
-      "FILE_EXIST_MESSAGE", "EXPORT_OK", "DEV_PRE_READ_OR_IMPORT",
+      "FILE_EXIST_MESSAGE", "EXPORT_OK", "DEV_PRE_READ_OR_IMPORT", "DescriptionTooLargeError",
+      "DescriptionTooDeepError",
       // dialogs
       "MUST_SELECT_TYPE", "FILE_NOT_EXIST", "FILE_PATH_INVALID",
       // views
