@@ -28,7 +28,7 @@ std::string OperationName(const LinkContext& link, int kind) { return link.core.
 void ReportResult(LinkContext& link, int code, int kind) {
   link.message.clear();
   link.result.store(code);
-  link.message = OperationName(link, kind) + "\xEF\xBC\x8C" + ErrorText(link, code);  // U+FF0C
+  link.message = OperationName(link, kind) + kResultJoiner + ErrorText(link, code);
 }
 
 void FinalReport(LinkContext& link) {
@@ -36,7 +36,18 @@ void FinalReport(LinkContext& link) {
     link.result.store(kLinkCancelled);
     link.message = OperationName(link, link.request.kind) + ", " + ErrorText(link, kLinkCancelled);
   }
-  if (!link.message.empty()) ReportLog(link, link.message, link.result.load() != 0 ? kColourFailure : kColourSuccess);
+  if (link.message.empty()) return;
+  const int result = link.result.load();
+  if (result != kLinkOk) {
+    const bool withCode = link.view && link.view->ShowsResultCodes();
+    ReportLog(link, withCode ? link.message + StrFormat(" (result %d)", result) : link.message, kColourFailure);
+  } else if (link.compareMismatch) {
+    // Every transaction went through, but the answer is no: an operator
+    // reads the last line and the status text, and both must say so.
+    Report(link, link.message, kColourFailure, true, true, true);
+  } else {
+    ReportLog(link, link.message, kColourSuccess);
+  }
 }
 
 void RaiseProgress(LinkContext& link, int value) {

@@ -112,6 +112,35 @@ TEST_F(DeviceCommandsTest, ReadSavesTheItemsAndBurnConfigEditsTheMask) {
   EXPECT_EQ(Cli("burn-config" + Port()).out, "mask 0x02\ncode off\nconf on\n");
 }
 
+// The last line of stderr, time stamp and all.
+std::string LastLine(const std::string& text) {
+  const size_t end = text.find_last_not_of('\n');
+  if (end == std::string::npos) return std::string();
+  const size_t start = text.rfind('\n', end);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+// A comparison that finds differences says so on its last line and exits 4;
+// a read that fails outranks it with exit 3 and its error and code.
+TEST_F(DeviceCommandsTest, VerifyEndsWithItsVerdict) {
+  StartSim({"--fault", "badcheck:10:2"});
+  ASSERT_EQ(Cli("download " + project + Port()).status, 0);
+  const std::string otherCode = std::string(KORVANE_BIN_DIR) + "/xml/orvik/chips/KV5210.hex";
+
+  const CliRun failed = Cli("--lang en-us verify " + project + Port() + " --code-file " + otherCode);
+  EXPECT_EQ(failed.status, 3) << failed.err;
+  EXPECT_TRUE(LastLine(failed.err).ends_with("Checksum comparison，Wrong check byte in the programmer's answer (result 1004)"))
+      << failed.err;
+
+  const CliRun differ = Cli("--lang en-us verify " + project + Port() + " --code-file " + otherCode);
+  EXPECT_EQ(differ.status, 4) << differ.err;
+  EXPECT_TRUE(LastLine(differ.err).ends_with("Checksum comparison，Checksums differ: code, option")) << differ.err;
+
+  const CliRun same = Cli("--lang en-us verify " + project + Port());
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_TRUE(LastLine(same.err).ends_with("Checksum comparison，Success")) << same.err;
+}
+
 TEST_F(DeviceCommandsTest, PortsComeFromTheSavedSettingsWhenNotGiven) {
   StartSim();
   EXPECT_EQ(Cli("device-info --target tool").status, 1) << "no port given and none saved";
@@ -132,6 +161,8 @@ TEST_F(DeviceCommandsTest, ExitStatusesOfFailures) {
   const CliRun failed = Cli("download " + project + Port());
   EXPECT_EQ(failed.status, 3);
   EXPECT_NE(failed.err.find("，"), std::string::npos) << failed.err;
+  EXPECT_NE(failed.err.find("Programmer error, status 33 (result 33)\n"), std::string::npos)
+      << "scripts get the number beside the text: " << failed.err;
   EXPECT_EQ(Cli("write-area " + project + Port() + " --target tool --area code -i " + (dir / "none.bin").string()).status, 2);
   EXPECT_EQ(Cli("ports").status, 0);
 }
