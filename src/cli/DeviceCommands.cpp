@@ -260,8 +260,6 @@ int RunWriteArea(CliSession& s, const AreaArgs& a) {
     s.Error(a.file + ": " + s.ctx.LookupText("DEV_PRE_READ_OR_IMPORT"));
     return kExitFile;
   }
-  Device device(s);
-  if (int status = device.Open(a.port)) return status;
   const AreaKind area = ParseArea(a.area);
   OperationRequest request = AreaWriteRequest(ParseTarget(a.target), area);
   const uint32_t n = PlaceAreaBytes(request, s.ctx.layout, area, static_cast<int64_t>(bytes.size()),
@@ -270,6 +268,9 @@ int RunWriteArea(CliSession& s, const AreaArgs& a) {
                                       return count;
                                     });
   if (n < bytes.size()) s.Warning(StrFormat("%s: only the first %u bytes fit the %s area", a.file.c_str(), n, a.area.c_str()));
+  if (!AddProjectOptionBytes(request, s.desc)) return kExitFile;
+  Device device(s);
+  if (int status = device.Open(a.port)) return status;
   return device.Status(device.Run(std::move(request)));
 }
 

@@ -293,6 +293,30 @@ TEST_F(DeviceOperationsTest, AnImportedFileLargerThanTheAreaSendsOnlyTheAreasSiz
   });
 }
 
+// The code area goes out with its option bytes: the project's, not blank ones.
+TEST_F(DeviceOperationsTest, WritingTheCodeAreaSendsTheProjectsOptionBytes) {
+  RunWithSim([&](CDuiHandlerMain& main, CDuiDialog&) {
+    ASSERT_TRUE(LoadChip(main));
+    const std::string path = logDir.filePath("code.bin").toStdString();
+    std::ofstream(path, std::ios::binary) << std::string(1024, '\x11');
+    nextFile = path;
+    Click(main, "btn-import");
+    nextFile.clear();
+    play["dlg_select_flash_type"] = Choose({"CodeArea"});
+    EXPECT_NE(Click(main, "btn-write-tool"), 0);
+    EXPECT_EQ(LogLines(main).back(), ResultLine("COMMAND_WRITE_TOOL_CODE_FLASH_REQ", 0));
+    const CoreContext& core = context->core;
+    const std::vector<uint8_t> own(core.image.bytes.begin() + core.layout.optionStart,
+                                   core.image.bytes.begin() + core.layout.optionStart + core.layout.optionSize);
+    ASSERT_EQ(own[0], 0x5A) << "the project's option bytes";
+
+    play["dlg_select_flash_type"] = Choose({"OptionArea"});
+    EXPECT_NE(Click(main, "btn-read-tool"), 0);
+    test::Pump();
+    EXPECT_EQ(HexWindowBytes(main), own);
+  });
+}
+
 TEST_F(DeviceOperationsTest, TheBurnOptionsGoToTheToolAndComeBack) {
   RunWithSim([&](CDuiHandlerMain& main, CDuiDialog&) {
     std::vector<std::pair<bool, bool>> shown;  // CodeArea, ConfArea as the dialog opened

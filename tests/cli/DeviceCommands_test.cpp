@@ -98,6 +98,23 @@ TEST_F(DeviceCommandsTest, AreasRoundTripAndWritesAreCappedAtTheAreaSize) {
   EXPECT_TRUE(std::filesystem::is_directory(dir / "taken" / "x"));
 }
 
+// The code area goes out with its option bytes, and those are the project's.
+TEST_F(DeviceCommandsTest, WritingTheCodeAreaSendsTheProjectsOptionBytes) {
+  StartSim();
+  ASSERT_EQ(Cli("download " + project + Port() + " --target chip").status, 0);
+  ASSERT_EQ(Cli("read-area " + project + Port() + " --target chip --area option -o " + (dir / "own.bin").string()).status, 0);
+  const std::string own = Slurp(dir / "own.bin");
+  ASSERT_EQ(own.substr(0, 4), "\x5A\x3C\xA5\xC3");
+
+  std::ofstream((dir / "code.bin").string(), std::ios::binary) << std::string(1024, '\x11');
+  const CliRun write = Cli("write-area " + project + Port() + " --target tool --area code -i " + (dir / "code.bin").string());
+  ASSERT_EQ(write.status, 0) << write.err;
+  ASSERT_EQ(Cli("read-area " + project + Port() + " --target tool --area option -o " + (dir / "tool.bin").string()).status, 0);
+  EXPECT_EQ(Slurp(dir / "tool.bin"), own);
+  ASSERT_EQ(Cli("read-area " + project + Port() + " --target tool --area code -o " + (dir / "back.bin").string()).status, 0);
+  EXPECT_EQ(Slurp(dir / "back.bin").substr(0, 1024), std::string(1024, '\x11'));
+}
+
 TEST_F(DeviceCommandsTest, ReadSavesTheItemsAndBurnConfigEditsTheMask) {
   StartSim();
   ASSERT_EQ(Cli("download " + project + Port() + " --target chip").status, 0);

@@ -14,6 +14,7 @@ inline const char* kFileTestLanguage = R"(<language name="en-us">
 	<text key="WriteFileError">Cannot write %s</text>
 	<text key="DecodeFileLengthError">Too long: %s</text>
 	<text key="NewNotify">Open or create a project first</text>
+	<text key="CODE_WRITE_NEEDS_PROJECT">Code goes with the project's option bytes</text>
 	<text key="SaveNotify">Save changes?</text>
 	<text key="EXPORT_OK">Exported</text>
 	<text key="CONF_CHECKSUM">Conf</text>
