@@ -97,9 +97,8 @@ int64_t ParseNumber64(const std::string& text, bool forceHex, int64_t fallback) 
     const std::string upper = ToUpperAscii(t);
     hex = upper.rfind("0X", 0) == 0 || upper.find('H', 1) != std::string::npos;
   }
-  // The C library's readers stop at the first character that does not fit
-  // and clamp on overflow.
-  if (hex) return static_cast<int64_t>(std::strtoull(t.c_str(), nullptr, 16));
+  // Both stop at the first character that does not fit and clamp on overflow.
+  if (hex) return static_cast<int64_t>(ReadHexDigits(t));
   return std::strtoll(t.c_str(), nullptr, 10);
 }
 
@@ -255,10 +254,11 @@ void UpdateEnable(ConfigItem& item, CoreContext& ctx) {
     WriteAttribute(item, "disable", "1");
     EnableRow(item, false);
   } else {
+    // A text that holds no clause ("sw", "sw(1") is no condition: the
+    // decision goes by the parsed lists, not by the texts.
     const auto enableList = ParseConditions(item.enableCondition);
     const auto disableList = ParseConditions(item.disableCondition);
-    if (!item.enableCondition.empty() || !item.disableCondition.empty())
-      DecideEnable(item, enableList, disableList, std::string());
+    if (!enableList.empty() || !disableList.empty()) DecideEnable(item, enableList, disableList, std::string());
   }
   if (item.ulist)
     for (auto& option : item.children) UpdateEnable(*option, ctx);
@@ -274,12 +274,16 @@ void SetEnable(ConfigItem& item, bool enable, const std::string& changedName, Co
     item.disable = enable ? 0 : 1;
     WriteAttribute(item, "disable", "1");
     EnableRow(item, false);
-  } else if (item.enableCondition.empty() && item.disableCondition.empty()) {
-    item.disable = enable ? 0 : 1;
-    MirrorAttribute(item, "disable", item.disable ? "1" : "0");
-    EnableRow(item, item.disable == 0);
   } else {
-    DecideEnable(item, ParseConditions(item.enableCondition), ParseConditions(item.disableCondition), changedName);
+    const auto enableList = ParseConditions(item.enableCondition);
+    const auto disableList = ParseConditions(item.disableCondition);
+    if (enableList.empty() && disableList.empty()) {
+      item.disable = enable ? 0 : 1;
+      MirrorAttribute(item, "disable", item.disable ? "1" : "0");
+      EnableRow(item, item.disable == 0);
+    } else {
+      DecideEnable(item, enableList, disableList, changedName);
+    }
   }
   if (item.ulist)
     for (auto& option : item.children) SetEnable(*option, enable, changedName, ctx);

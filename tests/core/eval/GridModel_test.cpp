@@ -101,6 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RangeCase{"size=\"1\" hex=\"1\"", "ff", "0xFF", ""},
                       RangeCase{"size=\"1\" hex=\"1\"", "1ff", "0xFF", "0 ~ 255!"},
                       RangeCase{"size=\"2\" hex=\"1\"", "0x12", "0x0012", ""},
+                      RangeCase{"size=\"1\" hex=\"1\"", "-1", "0x00", ""},  // no sign in hexadecimal
+                      RangeCase{"size=\"2\" hex=\"1\"", "+5", "0x0000", ""},
                       RangeCase{"size=\"1\" max=\"100\" min=\"10\"", "5", "100", "10 ~ 100!"},
                       RangeCase{"size=\"1\" bin=\"1\"", "101", "101", ""}));
 
@@ -245,6 +247,32 @@ TEST(GridModel, SelectionAndTheCommandLineSet) {
   EXPECT_EQ(t.desc.currentItem, nullptr);
   EXPECT_TRUE(t.grid.Rows().empty());
   EXPECT_EQ(t.Item("l").gridRow, nullptr);
+}
+
+// The command line commits exactly as the grid: a value the row already
+// shows commits nothing (no trigger, no modified flag), and the end of
+// editing still checks the range.
+TEST(GridModel, TheCommandLineSetCommitsNothingThatIsUnchanged) {
+  GridTree t(R"~(<fn name="fn">
+    <item name="l" list="1" addr="0" size="1" index="1" disable="0">
+      <item name="A" value="0" trigger="enable(o)"/><item name="B" value="1" trigger="disable(o)"/>
+    </item>
+    <item name="o" edit="1" addr="1" size="1" disable="0"/>
+    <item name="v" edit="1" addr="2" size="1" number="1" value="300" disable="0"/>
+  </fn>)~");
+  SetValueProblem problem;
+  ASSERT_TRUE(SetItemValue(t.desc, t.grid, t.Item("l"), "B", &problem));
+  EXPECT_EQ(t.desc.modified, 0);
+  EXPECT_EQ(t.Item("o").disable, 0) << "the trigger of B did not run";
+  ASSERT_TRUE(SetItemValue(t.desc, t.grid, t.Item("v"), "300", &problem));
+  EXPECT_EQ(t.desc.modified, 0);
+  EXPECT_EQ(t.Item("v").value, "255") << "the range check ran";
+  EXPECT_EQ(t.host.warnings.size(), 1u);
+
+  ASSERT_TRUE(SetItemValue(t.desc, t.grid, t.Item("l"), "A", &problem));
+  EXPECT_EQ(t.desc.modified, 1);
+  ASSERT_TRUE(SetItemValue(t.desc, t.grid, t.Item("l"), "B", &problem));
+  EXPECT_EQ(t.Item("o").disable, 1) << "a change runs the trigger";
 }
 
 // A value the grid accepts reaches the image and reads back from it, however
