@@ -263,6 +263,7 @@ void GridModel::OnPropertyChanged(GridRow& row) {
         if (k-- == 0) {
           item->index = static_cast<int32_t>(i);
           WriteAttribute(*item, "index", std::to_string(i));
+          NameSelectedOption(*item, true);
           break;
         }
       }

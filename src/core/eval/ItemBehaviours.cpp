@@ -85,6 +85,13 @@ void WriteAttribute(ConfigItem& item, const char* name, const std::string& text)
   a.set_value(text.c_str());
 }
 
+void NameSelectedOption(ConfigItem& item, bool addAttribute) {
+  if (!item.ulist) return;
+  item.value = OptionText(item, item.index);
+  if (addAttribute) WriteAttribute(item, "value", item.value);
+  else MirrorAttribute(item, "value", item.value);
+}
+
 std::string OptionText(const ConfigItem& item, int32_t index) {
   return HasOption(item, index) ? item.children[static_cast<size_t>(index)]->name : std::string();
 }
@@ -151,11 +158,11 @@ void SetRawValue(ConfigItem& item, uint32_t raw, CoreContext& ctx) {
         item.index = static_cast<int32_t>(i);
         break;
       }
-    item.value = OptionText(item, item.index);
   } else {
     return;
   }
   MirrorAttribute(item, "index", std::to_string(item.index));
+  NameSelectedOption(item);
   FireTriggerOfShownItem(item, ctx);
   Refresh(item, ctx);
 }
@@ -230,13 +237,15 @@ int ApplyDefault(ConfigItem& item) {
     SetRowValue(item, item.value);
   } else {
     const int32_t index = ParseNumber(item.defaultValue, 0);
-    // The same index already shown: only the spelling of the saved number
-    // could change, and it means the same option.
-    if (index == item.index &&
+    // The same index already shown (and, for a ulist, named): only the
+    // spelling of the saved number could change, and it means the same option.
+    const bool named = !item.ulist || item.value == OptionText(item, index);
+    if (index == item.index && named &&
         (!item.gridRow || (item.value == OptionText(item, index) && item.gridRow->Value() == item.value)))
       return 0;
     item.index = index;
     MirrorAttribute(item, "index", item.defaultValue);
+    NameSelectedOption(item);
     if (item.gridRow) {
       item.value = OptionText(item, item.index);
       item.gridRow->SetValue(item.value);
