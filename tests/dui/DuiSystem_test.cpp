@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QPointer>
 #include <QTimer>
 
 #include "support/GuiTestApp.h"
@@ -489,6 +490,50 @@ TEST(DuiModalRun, AMessageBoxRunsItsOwnLoopUntilAButtonAnswers) {
   EXPECT_EQ(system.ShowMessageBox(nullptr, "Save?", "", MB_YESNOCANCEL | MB_ICONQUESTION), IDYES);
   QTimer::singleShot(50, [&] { system.FindDialog("dlg_msgbox")->close(); });
   EXPECT_EQ(system.ShowMessageBox(nullptr, "Save?", "", MB_YESNOCANCEL | MB_ICONQUESTION), IDCANCEL);
+}
+
+// A warning posted while the save prompt is up opens a second box over it:
+// neither closes the other, and each returns the button its user pressed.
+// The user answers each box only while it shows.
+TEST(DuiModalRun, ABoxOpenedOverAnotherLeavesItOpen) {
+  GuiApp();
+  QTemporaryDir dir;
+  DuiOptions o;
+  o.archivePath = ArchivePath();
+  o.singleInstance = false;
+  o.logDir = dir.path().toStdString();
+  DuiSystem system(o);
+  ASSERT_EQ(system.Start(nullptr), DuiSystem::StartResult::Started);
+  auto textOf = [](CDuiDialog* box) { return box ? box->FindControl("msgbox.text")->GetText() : std::string(); };
+  auto click = [](CDuiDialog* box, const std::string& button) {
+    auto* b = qobject_cast<QPushButton*>(box->FindControl(button)->Widget());
+    ASSERT_NE(b, nullptr) << button;
+    ASSERT_TRUE(b->isVisible()) << button;
+    b->click();
+  };
+  int warning = -1;
+  QPointer<CDuiDialog> prompt;
+  QTimer::singleShot(50, [&] {
+    prompt = system.FindDialog("dlg_msgbox");
+    ASSERT_EQ(textOf(prompt), "Save?");
+    ASSERT_TRUE(prompt->isVisible());
+    QTimer::singleShot(50, [&] {
+      CDuiDialog* box = system.FindDialog("dlg_msgbox");
+      ASSERT_EQ(textOf(box), "Out of range") << "the later box is the one found";
+      ASSERT_TRUE(box->isVisible());
+      EXPECT_TRUE(prompt && prompt->isVisible()) << "the prompt stays up under the warning";
+      click(box, "msgbox.type.0.ok");
+    });
+    warning = system.ShowMessageBox(nullptr, "Out of range", "", MB_OK | MB_ICONWARNING);
+    QTimer::singleShot(50, [&] {
+      ASSERT_TRUE(prompt && prompt->isVisible() && !prompt->Finished()) << "the prompt outlived the warning";
+      EXPECT_EQ(system.FindDialog("dlg_msgbox"), prompt.data());
+      click(prompt, "msgbox.type.3.no");
+    });
+  });
+  EXPECT_EQ(system.ShowMessageBox(nullptr, "Save?", "", MB_YESNOCANCEL | MB_ICONQUESTION), IDNO);
+  EXPECT_EQ(warning, IDOK);
+  EXPECT_EQ(system.FindDialog("dlg_msgbox"), nullptr);
 }
 
 TEST(DuiFileFilter, WindowsFiltersBecomeQtFilters) {
