@@ -287,9 +287,8 @@ int RunBurnConfig(CliSession& s, const BurnArgs& a) {
   BurnConfigRecord record;
   const int read = ReadBurnConfig(device.link, record);
   if (read != kLinkOk) {
-    const std::string text =
-        s.ctx.LookupText("ERROR_1009") + ", " + ErrorText(device.link, read) + StrFormat(" (result %d)", read);
-    ReportLog(device.link, text, kColourFailure);
+    const std::string text = s.ctx.LookupText("ERROR_1009") + ", " + ErrorText(device.link, read);
+    ReportLog(device.link, FailureLine(device.link, text, read), kColourFailure);
     return kExitDevice;
   }
   auto print = [](const BurnConfigRecord& r) {

@@ -38,8 +38,8 @@ class ILinkView {
   // The worker has finished its operation (the progress dialog may close).
   virtual void OperationEnded() = 0;
 
-  // Whether a failed operation's final line carries its result code beside
-  // the text, for the scripts that read it.
+  // Whether every line that reports a device failure carries its result
+  // code beside the text, for the scripts that read it.
   virtual bool ShowsResultCodes() const { return false; }
 };
 

@@ -23,6 +23,11 @@ void Report(LinkContext& link, const std::string& text, unsigned colour, bool to
 
 std::string ErrorText(const LinkContext& link, int code) { return link.core.LookupText(StrFormat("ERROR_%d", code)); }
 
+std::string FailureLine(const LinkContext& link, const std::string& text, int code) {
+  const bool withCode = link.view && link.view->ShowsResultCodes();
+  return withCode ? text + StrFormat(" (result %d)", code) : text;
+}
+
 std::string OperationName(const LinkContext& link, int kind) { return link.core.LookupText(OperationKey(kind)); }
 
 void ReportResult(LinkContext& link, int code, int kind) {
@@ -39,8 +44,7 @@ void FinalReport(LinkContext& link) {
   if (link.message.empty()) return;
   const int result = link.result.load();
   if (result != kLinkOk) {
-    const bool withCode = link.view && link.view->ShowsResultCodes();
-    ReportLog(link, withCode ? link.message + StrFormat(" (result %d)", result) : link.message, kColourFailure);
+    ReportLog(link, FailureLine(link, link.message, result), kColourFailure);
   } else if (link.compareMismatch) {
     // Every transaction went through, but the answer is no: an operator
     // reads the last line and the status text, and both must say so.

@@ -16,6 +16,9 @@ inline void ReportLog(LinkContext& link, const std::string& text, unsigned colou
 
 // The looked-up text of "ERROR_" followed by the code.
 std::string ErrorText(const LinkContext& link, int code);
+// text as a failure's line for the view: with " (result <code>)" after it
+// when the view shows result codes (scripts read the number, not the text).
+std::string FailureLine(const LinkContext& link, const std::string& text, int code);
 // The looked-up name of an operation kind.
 std::string OperationName(const LinkContext& link, int kind);
 

@@ -140,8 +140,10 @@ void CompareStep(LinkContext& link, int kind, const CompareKeys& keys) {
   const CoreContext& core = link.core;
   if (result != kLinkOk) {
     ReportLog(link,
-              StrFormat("%s:0x%08X  %s (%s)", core.LookupText(keys.pcLabel).c_str(), pc,
-                        core.LookupText(keys.deviceLabel).c_str(), ErrorText(link, result).c_str()),
+              FailureLine(link,
+                          StrFormat("%s:0x%08X  %s (%s)", core.LookupText(keys.pcLabel).c_str(), pc,
+                                    core.LookupText(keys.deviceLabel).c_str(), ErrorText(link, result).c_str()),
+                          result),
               kColourFailure);
     return;
   }

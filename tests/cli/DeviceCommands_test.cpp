@@ -148,6 +148,17 @@ TEST_F(DeviceCommandsTest, VerifyEndsWithItsVerdict) {
   EXPECT_EQ(failed.status, 3) << failed.err;
   EXPECT_TRUE(LastLine(failed.err).ends_with("Checksum comparison，Wrong check byte in the programmer's answer (result 1004)"))
       << failed.err;
+  // Every line that names the failure carries its number, the area's too.
+  {
+    std::istringstream lines(failed.err);
+    int named = 0;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find("Wrong check byte") == std::string::npos) continue;
+      ++named;
+      EXPECT_TRUE(line.ends_with("(result 1004)")) << line;
+    }
+    EXPECT_EQ(named, 2) << failed.err;
+  }
 
   const CliRun differ = Cli("--lang en-us verify " + project + Port() + " --code-file " + otherCode);
   EXPECT_EQ(differ.status, 4) << differ.err;
