@@ -541,6 +541,9 @@ TEST(DuiFileFilter, WindowsFiltersBecomeQtFilters) {
       {"Bin File(*.bin)|*.bin||", "Bin File(*.bin)"},
       {"Log File(*.log)|*.log||", "Log File(*.log)"},
       {"Images|*.png;*.jpg|All|*.*||", "Images (*.png *.jpg);;All (*.*)"},
+      // An empty field ends the list: nothing after "||" becomes an entry.
+      {"XML File(*.xml)|*.xml||All File(*.*)|*.*||", "XML File(*.xml)"},
+      {"Images|*.png|All|", "Images (*.png)"},
       {"", ""},
   };
   for (const auto& [windows, qt] : cases) EXPECT_EQ(QtFileFilter(windows).toStdString(), qt) << windows;
