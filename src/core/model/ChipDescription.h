@@ -37,6 +37,10 @@ class ChipDescription {
   // Loads the installed description of chipName and uses its element functionName.
   bool NewDescription(const std::string& chipName, const std::string& functionName, ITreeControl* tree);
   bool LoadDocument(const std::string& path);
+  // Makes this a fresh copy of source as loaded: its document (with the
+  // values it holds), the same function element, path and names, items
+  // built anew in this description's own context. source is only read.
+  bool LoadCopyOf(const ChipDescription& source);
   void ClearDescription();
 
   bool HasTree() const { return loaded && root != nullptr; }
