@@ -7,6 +7,7 @@
 #include "core/eval/GridModel.h"
 #include "core/eval/ItemBehaviours.h"
 #include "core/files/ChecksumCrc32.h"
+#include "core/files/CodeFile.h"
 #include "core/model/AreaImage.h"
 #include "core/model/ChipDescription.h"
 #include "core/model/CoreContext.h"
@@ -165,7 +166,9 @@ struct BatchRunner::Programmer {
   bool lost = false;
 };
 
-BatchRunner::BatchRunner(ChipDescription& project, BatchPlan plan) : project_(project), plan_(std::move(plan)) {}
+BatchRunner::BatchRunner(ChipDescription& project, BatchPlan plan) : project_(project), plan_(std::move(plan)) {
+  if (plan_.codePath.empty()) plan_.codePath = GetCodeFilePath(project_);
+}
 
 BatchRunner::~BatchRunner() {
   for (auto& p : programmers_)

@@ -30,7 +30,7 @@ enum class VerifyMode { None, Bytes, Sums };
 
 struct BatchPlan {
   TargetKind target = TargetKind::Chip;
-  std::string codePath;  // the code file every unit is downloaded with
+  std::string codePath;  // the code file every unit is downloaded with; empty: the project's
   VerifyMode verify = VerifyMode::Bytes;
   int unitCount = 1;
   // The values of unit k (counted from 0); unset gives every unit none.
