@@ -88,10 +88,10 @@ QColor CConfigTreeCtrl::TextColourOf(const QTreeWidgetItem* node) {
 void CConfigTreeCtrl::MarkDiffering(const std::unordered_set<const ConfigItem*>& items) {
   marked_.clear();
   for (const ConfigItem* item : items) {
-    // An item without a node of its own shows in its nearest ancestor's.
-    QTreeWidgetItem* node = nullptr;
-    for (const ConfigItem* at = item; at && !node; at = at->parent) node = NodeOf(at);
-    if (node) marked_.insert(node);
+    // The item's node and the groups above it, so that a collapsed group
+    // shows what it holds; the chip and its function stay as they are.
+    for (const ConfigItem* at = item; at && at->depth >= 2; at = at->parent)
+      if (QTreeWidgetItem* node = NodeOf(at)) marked_.insert(node);
   }
   viewport()->update();
 }

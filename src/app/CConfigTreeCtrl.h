@@ -36,8 +36,8 @@ class CConfigTreeCtrl : public QTreeWidget, public ITreeControl {
   static QColor TextColourOf(const QTreeWidgetItem* node);
   // The colour a node's text is painted in now: red while it is marked.
   QColor PaintedColourOf(const QTreeWidgetItem* node) const;
-  // Marks the nodes of these items (the node of each item, or of its nearest
-  // ancestor that has one) until the next call; empty marks none.
+  // Marks the nodes of these items and of the groups above them (not the
+  // chip's and the function's) until the next call; empty marks none.
   void MarkDiffering(const std::unordered_set<const ConfigItem*>& items);
   bool IsMarked(const QTreeWidgetItem* node) const { return marked_.count(node) != 0; }
 

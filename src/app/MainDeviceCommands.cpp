@@ -111,11 +111,13 @@ int MainDeviceCommands::CompareItems() {
   auto request = SetupRead(ctx_.link, ctx_.session.description.HasTree(), [this] { return AskTarget(); });
   if (!request) return 0;
   main_.ClearDifferences();
-  // The read's result arrives while the progress dialog runs; it is compared
-  // with the items, not decoded into them.
+  // The read's result arrives while the progress dialog runs and is kept
+  // aside, never decoded into the items; the verdict follows the read's own
+  // lines once the dialog has closed.
   comparing_ = true;
   const bool ran = Start(std::move(*request));
   comparing_ = false;
+  if (std::unique_ptr<ReadResult> area = std::move(compared_)) ShowComparison(*area);
   return ran;
 }
 
@@ -234,7 +236,7 @@ void MainDeviceCommands::OperationResult(int kind, LPARAM record) {
       return;
     }
     if (comparing_) {
-      ShowComparison(*area);
+      compared_ = std::move(area);
       return;
     }
     ChipDescription& desc = ctx_.session.description;

@@ -66,7 +66,8 @@ class MainDeviceCommands {
   AppLinkView view_;
   std::unique_ptr<DeviceWatcher> watcher_;
   QPointer<QTimer> watchTimer_;
-  bool comparing_ = false;  // the conf read under way is for an item comparison
+  bool comparing_ = false;                 // the conf read under way is for an item comparison
+  std::unique_ptr<ReadResult> compared_;   // what it read
 };
 
 }  // namespace korvane
