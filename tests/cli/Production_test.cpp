@@ -56,16 +56,12 @@ class ProductionTest : public testing::Test {
   // An emulator with lines programmers; their links.
   std::vector<std::string> StartSim(int lines = 1, std::vector<std::string> extra = {}) {
     auto sim = std::make_unique<test::SimProcess>();
-    std::vector<std::string> links = {sim->Link()};
-    for (int i = 1; i < lines; ++i) {
-      links.push_back(sim->Link() + std::to_string(i));
-      extra.insert(extra.end(), {"--link", links.back()});
-    }
     extra.insert(extra.end(), {"--chip-type", "0x3102"});
-    EXPECT_TRUE(sim->Start(extra));
+    EXPECT_TRUE(sim->StartProgrammers(lines, extra));
     sims.push_back(std::move(sim));
-    return links;
+    return sims.back()->Links();
   }
+
 
   // The shell command line; exec makes korvane-cli the shell's own process.
   std::string Command(const std::string& args, bool exec = false) const {

@@ -33,18 +33,13 @@ class BatchRunnerTest : public testing::Test {
     ASSERT_TRUE(project.OpenDescription(ctx.ChipsDir() + "KV3102.xml", nullptr));
   }
 
-  // Starts an emulator (with one line per link name) and returns the links.
-  std::vector<std::string> StartSim(int lines, std::vector<std::string> extra = {}) {
+  // Starts an emulator playing lines programmers; their links.
+  std::vector<std::string> StartSim(int lines = 1, std::vector<std::string> extra = {}) {
     auto sim = std::make_unique<test::SimProcess>();
-    std::vector<std::string> links = {sim->Link()};
-    for (int i = 1; i < lines; ++i) {
-      links.push_back(sim->Link() + std::to_string(i));
-      extra.insert(extra.end(), {"--link", links.back()});
-    }
     extra.insert(extra.end(), {"--chip-type", "0x3102"});
-    EXPECT_TRUE(sim->Start(extra));
+    EXPECT_TRUE(sim->StartProgrammers(lines, extra));
     sims.push_back(std::move(sim));
-    return links;
+    return sims.back()->Links();
   }
 
   static PortSettings Port(const std::string& name) {
