@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -217,9 +218,14 @@ TEST_F(ProductionTest, ProgramABatchFromATableOverTwoProgrammers) {
   EXPECT_TRUE(byUnit[0]["time"].get<std::string>().ends_with("Z"));
   EXPECT_EQ(Cli("get " + project + " cfgVersion").out, "cfgVersion=3\n") << "the project file is never changed";
 
-  // A second run appends to the record.
+  // A second run appends to the record, each line whole even after a line
+  // something else left unfinished.
+  std::ofstream(record, std::ios::app) << "{\"unit\": 9";
   EXPECT_EQ(Cli("program " + project + " --port " + links[0] + " --record " + record).status, 0);
-  EXPECT_EQ(Records(record).size(), 5u);
+  const std::vector<std::string> lines = Lines(test::ReadText(record));
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[4], "{\"unit\": 9");
+  EXPECT_FALSE(Json::parse(lines[5], nullptr, false).is_discarded()) << lines[5];
 }
 
 TEST_F(ProductionTest, ProgramRefusesUnsoundOptionsBeforeAnyUnit) {
