@@ -134,6 +134,7 @@ void CompareStep(LinkContext& link, int kind, const CompareKeys& keys) {
   const int result = ReadChecksum(link, x.selector, start, size, device);
   ReportResult(link, result, kind);
   if (result != kLinkOk) return;
+  link.compared[x.index] = {true, pc, device};
   const bool same = pc == device;
   if (!same) link.compareMismatch |= x.checkBit;
   const CoreContext& core = link.core;
@@ -217,6 +218,7 @@ void CloseOperation(LinkContext& link, int kind, OperationRecord& record) {
 void RunOperation(LinkContext& link) {
   const int kind = link.request.kind;
   link.compareMismatch = 0;
+  for (auto& sums : link.compared) sums = {};
   if (link.view && link.view->ProgressValue() <= 0) link.view->SetProgress(0);
   ReportLog(link, OperationName(link, kind), kColourInfo);
 
