@@ -8,6 +8,7 @@ namespace korvane {
 AppSession::AppSession(CoreContext& core) : description(core), readBackImage(kReadBackImageSize, 0) {}
 
 void AppSession::TakeConfigRead(const ReadResult& area) {
+  differingItems.clear();
   if (description.HasTree()) ReadBack(description, readBackImage.data(), area.data.data(), area.size, area.address);
 }
 

@@ -6,6 +6,7 @@
 // held in the pass's context, so that it outlives the windows that show it.
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/eval/GridModel.h"
@@ -30,9 +31,12 @@ class AppSession {
   CMemoryAccess hexData;                 // block 0: the bytes the hex window shows
   CodeFileSnapshot codeFileSnapshot;     // the code file at the last poll
   int newProjectUnsaved = 0;             // 1 after "new" until the first successful "saveas"
+  // The items the last item comparison found different from the device,
+  // until the next edit, read, load or comparison.
+  std::unordered_set<const ConfigItem*> differingItems;
 
   // A configuration read from the device: decoded into the items when a
-  // description with items is loaded.
+  // description with items is loaded (the comparison's marks go).
   void TakeConfigRead(const ReadResult& area);
   // The PC-side checksums, recomputed when the project or the code file changed.
   void PollCodeFile(IChecksumView& view);

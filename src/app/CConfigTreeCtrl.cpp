@@ -4,6 +4,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeWidgetItemIterator>
 
+#include "core/model/ConfigItem.h"
 #include "dui/CDuiHandler.h"
 
 namespace korvane {
@@ -14,18 +15,18 @@ namespace {
 // that switches an item shows at the next repaint without touching the tree.
 class ConfigTreeDelegate : public QStyledItemDelegate {
  public:
-  ConfigTreeDelegate(QTreeWidget& tree) : QStyledItemDelegate(&tree), tree_(tree) {}
+  ConfigTreeDelegate(CConfigTreeCtrl& tree) : QStyledItemDelegate(&tree), tree_(tree) {}
 
  protected:
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
     QStyledItemDelegate::initStyleOption(option, index);
-    const QColor colour = CConfigTreeCtrl::TextColourOf(tree_.itemFromIndex(index));
+    const QColor colour = tree_.PaintedColourOf(tree_.itemFromIndex(index));
     option->palette.setColor(QPalette::Text, colour);
     option->palette.setColor(QPalette::WindowText, colour);
   }
 
  private:
-  QTreeWidget& tree_;
+  CConfigTreeCtrl& tree_;
 };
 
 }  // namespace
@@ -75,9 +76,24 @@ QTreeWidgetItem* CConfigTreeCtrl::NodeOf(const ConfigItem* item) const {
   return nullptr;
 }
 
+QColor CConfigTreeCtrl::PaintedColourOf(const QTreeWidgetItem* node) const {
+  return IsMarked(node) ? QColor::fromRgb(kDifferingText) : TextColourOf(node);
+}
+
 QColor CConfigTreeCtrl::TextColourOf(const QTreeWidgetItem* node) {
   const ConfigItem* item = ItemOf(node);
   return (!item || item->disable) ? QColor::fromRgb(kDisabledText) : QColor(Qt::black);
+}
+
+void CConfigTreeCtrl::MarkDiffering(const std::unordered_set<const ConfigItem*>& items) {
+  marked_.clear();
+  for (const ConfigItem* item : items) {
+    // The item's node and the groups above it, so that a collapsed group
+    // shows what it holds; the chip and its function stay as they are.
+    for (const ConfigItem* at = item; at && at->depth >= 2; at = at->parent)
+      if (QTreeWidgetItem* node = NodeOf(at)) marked_.insert(node);
+  }
+  viewport()->update();
 }
 
 }  // namespace korvane

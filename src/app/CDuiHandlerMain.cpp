@@ -84,8 +84,11 @@ void CDuiHandlerMain::OnInit() {
     propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), session_.grid, warn, ctx_.dui->Text("Param"),
                                           ctx_.dui->Text("Value"));
     ctx_.grid = propertyGrid_;
-    // A commit may switch items on or off: the tree shows that at once.
+    propertyGrid_->SetDifferingItems(&session_.differingItems);
+    // A commit may switch items on or off: the tree shows that at once. An
+    // edit also ends what the last item comparison marked.
     propertyGrid_->SetCommitListener([this] {
+      if (!session_.differingItems.empty()) ClearDifferences();
       if (configTree_) configTree_->viewport()->update();
     });
     grid->HostWidget(propertyGrid_);
@@ -191,6 +194,7 @@ int CDuiHandlerMain::OnCommandBurnOption() { return device_ ? device_->BurnOptio
 int CDuiHandlerMain::OnCommandChecksum() { return device_ ? device_->Checksum() : 0; }
 int CDuiHandlerMain::OnCommandExportHex() { return device_ ? device_->ExportHex() : 0; }
 int CDuiHandlerMain::OnCommandDeviceSums(TargetKind target) { return device_ ? device_->DeviceSums(target) : 0; }
+int CDuiHandlerMain::OnCommandCompareItems() { return device_ ? device_->CompareItems() : 0; }
 void CDuiHandlerMain::OnDeviceChange(WPARAM event) {
   if (device_) device_->DeviceChange(event);
 }
@@ -252,6 +256,7 @@ int CDuiHandlerMain::DispatchCommand(const std::string& name) {
   }
   if (name == "burnoption") return OnCommandBurnOption();
   if (name == "checksum") return OnCommandChecksum();
+  if (name == "compareitems") return OnCommandCompareItems();
   if (name == "fwdowload") {
     Box("ERROR_1008", MB_OK | MB_ICONWARNING, false);
     return 0;
@@ -430,6 +435,8 @@ void CDuiHandlerMain::SetControlVisible(const std::string& name, bool visible) {
 }
 
 void CDuiHandlerMain::ClearViews() {
+  // The marks point at items that are about to go.
+  session_.differingItems.clear();
   // The grid first: its rows point at the items the tree shows.
   if (propertyGrid_) propertyGrid_->ClearGrid();
   if (configTree_) configTree_->ClearTree();
@@ -462,6 +469,16 @@ void CDuiHandlerMain::PostWarning(const std::string& text) {
 }
 
 void CDuiHandlerMain::PollCodeFile() { session_.PollCodeFile(*this); }
+
+void CDuiHandlerMain::ShowDifferences() {
+  if (propertyGrid_) propertyGrid_->SetDifferingItems(&session_.differingItems);
+  if (configTree_) configTree_->MarkDiffering(session_.differingItems);
+}
+
+void CDuiHandlerMain::ClearDifferences() {
+  session_.differingItems.clear();
+  ShowDifferences();
+}
 
 void CDuiHandlerMain::RefreshChecksums(const std::string& codePath) { session_.RefreshChecksums(codePath, *this); }
 

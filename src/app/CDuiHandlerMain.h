@@ -61,6 +61,10 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   void PostWarning(const std::string& text);
   void PollCodeFile();
   void RefreshChecksums(const std::string& codePath);
+  // Shows the session's differing items as marked rows and tree nodes (again).
+  void ShowDifferences();
+  // Takes the marks of the last item comparison away.
+  void ClearDifferences();
   // Fills the tool's or the chip's column (by the information kind's
   // target): three checksums, three sizes.
   void ShowDeviceSums(int kind, const std::array<uint32_t, kChecksumRows>& values);
@@ -108,6 +112,7 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   virtual int OnCommandChecksum();
   virtual int OnCommandExportHex();
   virtual int OnCommandDeviceSums(TargetKind target);
+  virtual int OnCommandCompareItems();
   virtual void OnDeviceChange(WPARAM event);
   // A result of the operation runner; the record's ownership is the runner's
   // rule for the kind (posted reads pass to this handler).

@@ -272,6 +272,11 @@ void CPropertyGridCtrl::Relayout() {
 
 void CPropertyGridCtrl::RowsChanged() { Rebuild(); }
 
+void CPropertyGridCtrl::SetDifferingItems(const std::unordered_set<const ConfigItem*>* items) {
+  differing_ = items;
+  Rebuild();
+}
+
 void CPropertyGridCtrl::EditorClosed(QWidget* editor) {
   if (editor_ == editor) editor_ = nullptr;
   // The view is still busy with the editor: commit once it is done.
@@ -325,6 +330,7 @@ void CPropertyGridCtrl::Rebuild() {
 void CPropertyGridCtrl::AddViewRows(const std::vector<std::unique_ptr<GridRow>>& rows, QTreeWidgetItem* parent) {
   for (const auto& row : rows) {
     auto* view = new CPropertyItem(*row);
+    if (differing_ && differing_->count(row->Item())) view->ShowDiffering(true);
     if (parent) parent->addChild(view);
     else tree_->addTopLevelItem(view);
     viewItems_[row->Item()] = view;

@@ -47,6 +47,9 @@ class CPropertyGridCtrl : public QWidget, public IGridHost {
   // Called after every commit has gone through the model (a view that shows
   // the items' state, such as the configuration tree, repaints).
   void SetCommitListener(std::function<void()> listener) { committed_ = std::move(listener); }
+  // The items whose rows are marked as differing from the device (kept by
+  // the caller; null marks none). Takes effect at once.
+  void SetDifferingItems(const std::unordered_set<const ConfigItem*>* items);
 
   // Rows as shown, for the main window and tests.
   CPropertyItem* ViewItemFor(const ConfigItem* item) const;
@@ -93,6 +96,7 @@ class CPropertyGridCtrl : public QWidget, public IGridHost {
   QWidget* editor_ = nullptr;
   std::unordered_map<const ConfigItem*, CPropertyItem*> viewItems_;
   std::unordered_set<const ConfigItem*> collapsed_;  // groups the user closed, kept across rebuilds
+  const std::unordered_set<const ConfigItem*>* differing_ = nullptr;
   bool rebuilding_ = false;
 
   struct PendingCommit {

@@ -49,4 +49,16 @@ void CPropertyItem::ShowRow(const GridRow& row) {
   setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | (enabled_ ? Qt::ItemIsEditable : Qt::NoItemFlags));
 }
 
+void CPropertyItem::ShowDiffering(bool differing) {
+  differing_ = differing;
+  if (!differing || group_) return;
+  // The failure colour of the log, on a pale band across both columns.
+  const QBrush band(QColor(0xFF, 0xE4, 0xE4));
+  const QBrush red(QColor(0xFF, 0x00, 0x00));
+  for (int column : {kCaption, kValue}) {
+    setBackground(column, band);
+    setForeground(column, red);
+  }
+}
+
 }  // namespace korvane

@@ -26,6 +26,9 @@ class CPropertyItem : public QTreeWidgetItem {
 
   // Copies what the row shows: caption, value, enable state, modified mark.
   void ShowRow(const GridRow& row);
+  // Marks the row as one whose value differs from the device's.
+  void ShowDiffering(bool differing);
+  bool ShownDiffering() const { return differing_; }
   bool ShownEnabled() const { return enabled_; }
   bool ShownModified() const { return modified_; }
 
@@ -34,6 +37,7 @@ class CPropertyItem : public QTreeWidgetItem {
   bool group_;
   bool enabled_ = true;
   bool modified_ = false;
+  bool differing_ = false;
 };
 
 }  // namespace korvane

@@ -18,6 +18,7 @@
 #include "app/HexWindowCommands.h"
 #include "core/files/CodeFile.h"
 #include "core/files/HexExport.h"
+#include "core/files/ProjectCompare.h"
 #include "core/text/MessageBox.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiDialog.h"
@@ -96,12 +97,46 @@ void MainDeviceCommands::PortSettings() {
 
 // ---------------------------------------------------------------- read, download, compare
 
+std::optional<TargetKind> MainDeviceCommands::AskTarget() {
+  if (RunSelectDialog(*ctx_.dui, new CSelectOperatorTypeDlg(ctx_)) != DUI_RESULT_OK) return std::nullopt;
+  return ctx_.choices.operationTarget == 1 ? TargetKind::Chip : TargetKind::Tool;
+}
+
 int MainDeviceCommands::Read() {
-  auto request = SetupRead(ctx_.link, ctx_.session.description.HasTree(), [&]() -> std::optional<TargetKind> {
-    if (RunSelectDialog(*ctx_.dui, new CSelectOperatorTypeDlg(ctx_)) != DUI_RESULT_OK) return std::nullopt;
-    return ctx_.choices.operationTarget == 1 ? TargetKind::Chip : TargetKind::Tool;
-  });
+  auto request = SetupRead(ctx_.link, ctx_.session.description.HasTree(), [this] { return AskTarget(); });
   return request ? Start(std::move(*request)) : 0;
+}
+
+int MainDeviceCommands::CompareItems() {
+  auto request = SetupRead(ctx_.link, ctx_.session.description.HasTree(), [this] { return AskTarget(); });
+  if (!request) return 0;
+  main_.ClearDifferences();
+  // The read's result arrives while the progress dialog runs and is kept
+  // aside, never decoded into the items; the verdict follows the read's own
+  // lines once the dialog has closed.
+  comparing_ = true;
+  const bool ran = Start(std::move(*request));
+  comparing_ = false;
+  if (std::unique_ptr<ReadResult> area = std::move(compared_)) ShowComparison(*area);
+  return ran;
+}
+
+void MainDeviceCommands::ShowComparison(const ReadResult& area) {
+  AppSession& session = ctx_.session;
+  const auto comparison = CompareWithDevice(session.description, area.data.data(), area.size, area.address);
+  if (!comparison) return;
+  LinkContext& link = ctx_.link;
+  for (const ItemDifference& d : comparison->items) {
+    const ConfigItem& item = *d.item;
+    Report(link, item.caption + " (" + item.name + "): " + d.projectText + " \xE2\x86\x92 " + d.otherText, kColourFailure,
+           false, true, true);
+    session.differingItems.insert(&item);
+  }
+  for (const ByteRange& r : comparison->unowned)
+    Report(link, FormatText(ctx_.core.LookupText("COMPARE_ITEMS_BYTES"), StrFormat("0x%04X-0x%04X", r.first, r.last)),
+           kColourFailure, false, true, true);
+  if (!comparison->Differs()) Report(link, ctx_.core.LookupText("COMPARE_ITEMS_MATCH"), kColourSuccess, false, true, true);
+  main_.ShowDifferences();
 }
 
 int MainDeviceCommands::Config() {
@@ -200,9 +235,14 @@ void MainDeviceCommands::OperationResult(int kind, LPARAM record) {
       main_.HexCommands().ShowRead(kind, area->data.data(), area->size, area->address);
       return;
     }
+    if (comparing_) {
+      compared_ = std::move(area);
+      return;
+    }
     ChipDescription& desc = ctx_.session.description;
     if (desc.HasTree()) {
       ctx_.session.TakeConfigRead(*area);
+      main_.ShowDifferences();
       // The grid shows the item again, now with the values read.
       if (desc.currentItem)
         main_.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(desc.currentItem));

@@ -5,6 +5,7 @@
 // come back from the operation runner. The hex window's commands are in
 // HexWindowCommands; they start their operations here.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QPointer>
@@ -39,6 +40,9 @@ class MainDeviceCommands {
   int Checksum();
   int ExportHex();
   int DeviceSums(TargetKind target);
+  // Reads the conf area of the tool or the chip and logs and marks the items
+  // whose values differ from the project's; the project stays as it is.
+  int CompareItems();
 
   // Runs the request behind the progress dialog; true once it has closed.
   bool Start(OperationRequest request);
@@ -54,11 +58,16 @@ class MainDeviceCommands {
   AppLinkView& View() { return view_; }
 
  private:
+  std::optional<TargetKind> AskTarget();
+  void ShowComparison(const ReadResult& area);
+
   AppContext& ctx_;
   CDuiHandlerMain& main_;
   AppLinkView view_;
   std::unique_ptr<DeviceWatcher> watcher_;
   QPointer<QTimer> watchTimer_;
+  bool comparing_ = false;                 // the conf read under way is for an item comparison
+  std::unique_ptr<ReadResult> compared_;   // what it read
 };
 
 }  // namespace korvane

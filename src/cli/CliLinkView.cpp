@@ -12,10 +12,12 @@ constexpr int kBarWidth = 40;
 
 CliLinkView::CliLinkView(std::FILE* out) : out_(out), terminal_(::isatty(::fileno(out)) != 0) {}
 
+CliLinkView::CliLinkView(std::FILE* out, std::string prefix) : out_(out), prefix_(std::move(prefix)), terminal_(false) {}
+
 void CliLinkView::AppendLog(const std::string& text, unsigned, bool stamped) {
   std::lock_guard<std::mutex> guard(lock_);
   ClearBar();
-  std::fprintf(out_, "%s%s\n", stamped ? LogTimeStamp().c_str() : "", text.c_str());
+  std::fprintf(out_, "%s%s%s\n", stamped ? LogTimeStamp().c_str() : "", prefix_.c_str(), text.c_str());
   if (barShown_) DrawBar();
   std::fflush(out_);
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "link/ILinkView.h"
@@ -14,6 +15,9 @@ namespace korvane {
 class CliLinkView : public ILinkView {
  public:
   explicit CliLinkView(std::FILE* out = stderr);
+  // A programmer among several: each line says whose it is, and no bar is
+  // drawn (one line cannot show several).
+  CliLinkView(std::FILE* out, std::string prefix);
 
   void AppendLog(const std::string& text, unsigned colour, bool stamped) override;
   void SetStatusText(const std::string& text, unsigned colour) override;
@@ -34,6 +38,7 @@ class CliLinkView : public ILinkView {
   void ClearBar();
 
   std::FILE* out_;
+  std::string prefix_;
   bool terminal_;
   bool barShown_ = false;
   int progress_ = 0;

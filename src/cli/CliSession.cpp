@@ -65,6 +65,12 @@ bool CliSession::ChoosesAnArea(const char* command, bool conf, bool code) const 
   return false;
 }
 
+void CliSession::AddJsonFlag(CLI::App* sub) {
+  sub->add_flag("--json", json, "Print one JSON document on stdout instead of text lines");
+}
+
+CliOutput CliSession::Output() const { return CliOutput(json, std::cout); }
+
 void CliSession::Error(const std::string& text) const { std::cerr << "korvane-cli: error: " << text << '\n'; }
 void CliSession::Warning(const std::string& text) const { std::cerr << "korvane-cli: warning: " << text << '\n'; }
 

@@ -9,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/CliOutput.h"
 #include "core/model/ChipDescription.h"
 #include "core/model/CoreContext.h"
 #include "core/text/LogFile.h"
@@ -59,6 +60,11 @@ class CliSession {
   // printed, when the options leave neither area to command.
   bool ChoosesAnArea(const char* command, bool conf, bool code) const;
 
+  // --json on a command whose findings the output module prints.
+  void AddJsonFlag(CLI::App* sub);
+  // Where the command hands its findings: text lines or JSON on stdout.
+  CliOutput Output() const;
+
   // "korvane-cli: " + text on stderr.
   void Error(const std::string& text) const;
   void Warning(const std::string& text) const;
@@ -69,6 +75,7 @@ class CliSession {
   LogFile log;
   std::string baseDirOption;
   std::string language = "en-us";
+  bool json = false;
 
  private:
   std::vector<std::pair<CLI::App*, std::function<int()>>> commands_;

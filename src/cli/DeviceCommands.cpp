@@ -1,18 +1,11 @@
 #include "cli/DeviceCommands.h"
 
-#include <signal.h>
-#include <time.h>
-
-#include <algorithm>
-#include <atomic>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <memory>
-#include <thread>
 
-#include "cli/CliLinkView.h"
+#include "cli/CliDevice.h"
 #include "core/files/ImagePreparation.h"
 #include "core/model/ProjectFile.h"
 #include "core/text/AtomicFile.h"
@@ -28,95 +21,6 @@
 namespace korvane {
 
 namespace {
-
-// The port options every device command takes; what is not given comes from
-// the settings the desktop application saved.
-struct PortOptions {
-  std::string port, parity;
-  uint32_t baud = 0, dataBits = 0, stopBits = 0;
-
-  void Add(CLI::App* sub) {
-    sub->add_option("--port", port, "Serial port (device path or name under /dev; default: the saved one)")
-        ->type_name("P");
-    sub->add_option("--baud", baud, "Baud rate (default: the saved one)")->type_name("N");
-    sub->add_option("--databits", dataBits, "Data bits")->check(CLI::Range(5, 8))->type_name("N");
-    sub->add_option("--parity", parity, "Parity")
-        ->check(CLI::IsMember({"none", "odd", "even", "mark", "space"}))
-        ->type_name("none|odd|even|mark|space");
-    sub->add_option("--stopbits", stopBits, "Stop bits")->check(CLI::IsMember({1, 2}))->type_name("1|2");
-  }
-
-  PortSettings Resolve() const {
-    IniFile ini;
-    ini.Load(SettingsFilePath());
-    PortSettings s = ParsePortSettings(LoadPortSettings(ini));
-    if (!port.empty()) s.portName = port;
-    if (baud) s.baudRate = baud;
-    if (dataBits) s.dataBits = dataBits;
-    if (!parity.empty()) {
-      const char* names[] = {"none", "odd", "even", "mark", "space"};
-      for (uint32_t i = 0; i < 5; ++i)
-        if (parity == names[i]) s.parity = i;
-    }
-    if (stopBits) s.stopBits = stopBits == 2 ? 2 : 0;
-    return s;
-  }
-};
-
-struct Device {
-  CliSession& session;
-  CliLinkView view;
-  LinkContext link;
-
-  explicit Device(CliSession& s) : session(s), link(s.ctx) { link.view = &view; }
-
-  // Opens the port; the exit status when it cannot be.
-  int Open(const PortOptions& options) {
-    const PortSettings settings = options.Resolve();
-    if (settings.portName.empty()) {
-      session.Error("no port given (--port) and none saved in " + SettingsFilePath());
-      return kExitUsage;
-    }
-    if (!OpenPort(link, settings)) {
-      const int error = link.port.LastError();
-      session.Error("cannot open port " + settings.portName + ": " + std::strerror(error) +
-                    StrFormat(" (%d)", error));
-      return kExitDevice;
-    }
-    return kExitOk;
-  }
-
-  // Runs the request to its end; Ctrl-C cancels it the way closing the
-  // progress dialog does. The result of the operation.
-  int Run(OperationRequest request) {
-    sigset_t interrupt, previous;
-    sigemptyset(&interrupt);
-    sigaddset(&interrupt, SIGINT);
-    sigaddset(&interrupt, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &interrupt, &previous);
-    std::atomic<bool> done{false};
-    std::thread watcher([&] {
-      const timespec tick{0, 100 * 1000 * 1000};
-      while (!done.load()) {
-        if (sigtimedwait(&interrupt, nullptr, &tick) > 0) {
-          link.userCancel.store(1);
-          link.cancel.store(1);
-        }
-      }
-    });
-    const int result = RunOperationBlocking(link, std::move(request));
-    done.store(true);
-    watcher.join();
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return result;
-  }
-
-  int Status(int result) const { return result == kLinkOk ? kExitOk : kExitDevice; }
-};
-
-TargetKind ParseTarget(const std::string& text) { return text == "chip" ? TargetKind::Chip : TargetKind::Tool; }
-
-const CLI::Validator kTargets = CLI::IsMember({"tool", "chip"});
 
 // ---- ports ------------------------------------------------------------------
 
@@ -192,7 +96,16 @@ int RunVerify(CliSession& s, const VerifyArgs& a) {
     return std::optional<ChecksumChoice>(choice);
   });
   if (!request) return kExitFile;
-  if (device.Run(std::move(*request)) != kLinkOk) return kExitDevice;
+  const uint32_t checked = request->checkMask;
+  VerifyFindings findings;
+  findings.result = device.Run(std::move(*request));
+  findings.message = device.link.message;
+  for (const AreaFacts& x : kAreaFacts) {
+    const LinkContext::ComparedSums& sums = device.link.compared[x.index];
+    findings.areas[x.index] = {(checked & x.checkBit) != 0, sums.read, sums.pc, sums.device};
+  }
+  s.Output().Verify(findings);
+  if (findings.result != kLinkOk) return kExitDevice;
   return device.link.compareMismatch ? kExitMismatch : kExitOk;
 }
 
@@ -209,13 +122,7 @@ int RunDeviceInfo(CliSession& s, const InfoArgs& a) {
   if (int status = device.Open(a.port)) return status;
   if (device.Run(DeviceInfoRequest(ParseTarget(a.target))) != kLinkOk || device.view.infos.empty())
     return kExitDevice;
-  using R = DeviceInfoRecord;
-  const R& r = device.view.infos.back();
-  std::cout << StrFormat("conf 0x%08X\n", r.field[R::ConfChecksum]) << StrFormat("code 0x%08X\n", r.field[R::CodeChecksum])
-            << StrFormat("option 0x%08X\n", r.field[R::OptionChecksum])
-            << StrFormat("conf-size %d\n", static_cast<int>(r.field[R::ConfLength]))
-            << StrFormat("code-size %d\n", static_cast<int>(r.field[R::CodeLength]))
-            << StrFormat("option-size %d\n", static_cast<int>(r.field[R::OptionLength]));
+  s.Output().DeviceInfo(ParseTarget(a.target), device.view.infos.back());
   return kExitOk;
 }
 
@@ -318,7 +225,7 @@ void AddDeviceCommands(CLI::App& app, CliSession& session) {
     CLI::App* sub = app.add_subcommand("download", "Download the configuration and code to the programmer or the chip");
     sub->add_option("PROJECT", args->project, "Project or chip description file")->required();
     args->port.Add(sub);
-    sub->add_option("--target", args->target, "Where to write")->check(kTargets)->type_name("tool|chip");
+    sub->add_option("--target", args->target, "Where to write")->check(TargetNames())->type_name("tool|chip");
     sub->add_flag("--no-code", args->noCode, "Leave the code and option areas out");
     sub->add_flag("--no-conf", args->noConf, "Leave the configuration area out");
     sub->add_option("--code-file", args->codeFile, "Code file instead of the project's")->type_name("HEX");
@@ -329,7 +236,7 @@ void AddDeviceCommands(CLI::App& app, CliSession& session) {
     CLI::App* sub = app.add_subcommand("read", "Read the configuration back into the project's items and save it");
     sub->add_option("PROJECT", args->project, "Project or chip description file")->required();
     args->port.Add(sub);
-    sub->add_option("--target", args->target, "Where to read from")->check(kTargets)->type_name("tool|chip");
+    sub->add_option("--target", args->target, "Where to read from")->check(TargetNames())->type_name("tool|chip");
     sub->add_option("-o,--output", args->out, "Save to OUT instead of PROJECT")->type_name("OUT");
     session.AddCommand(sub, [&session, args] { return RunRead(session, *args); });
   }
@@ -341,14 +248,16 @@ void AddDeviceCommands(CLI::App& app, CliSession& session) {
     sub->add_flag("--no-code", args->noCode, "Leave the code and option areas out");
     sub->add_flag("--no-conf", args->noConf, "Leave the configuration area out");
     sub->add_option("--code-file", args->codeFile, "Code file instead of the project's")->type_name("HEX");
+    session.AddJsonFlag(sub);
     session.AddCommand(sub, [&session, args] { return RunVerify(session, *args); });
   }
   {
     auto args = std::make_shared<InfoArgs>();
     CLI::App* sub = app.add_subcommand("device-info", "Show the checksums and sizes the programmer or chip holds");
     args->port.Add(sub);
-    sub->add_option("--target", args->target, "Which record")->check(kTargets)->required()->type_name("tool|chip");
+    sub->add_option("--target", args->target, "Which record")->check(TargetNames())->required()->type_name("tool|chip");
     sub->add_option("PROJECT", args->project, "Project whose layout sizes the areas");
+    session.AddJsonFlag(sub);
     session.AddCommand(sub, [&session, args] { return RunDeviceInfo(session, *args); });
   }
   for (const bool write : {false, true}) {
@@ -357,7 +266,7 @@ void AddDeviceCommands(CLI::App& app, CliSession& session) {
                                        write ? "Write a raw binary file into one area" : "Read one area into a raw binary file");
     sub->add_option("PROJECT", args->project, "Project or chip description file (its layout)")->required();
     args->port.Add(sub);
-    sub->add_option("--target", args->target, "Tool or chip")->check(kTargets)->required()->type_name("tool|chip");
+    sub->add_option("--target", args->target, "Tool or chip")->check(TargetNames())->required()->type_name("tool|chip");
     sub->add_option("--area", args->area, "Area")
         ->check(CLI::IsMember({"conf", "code", "option"}))
         ->required()

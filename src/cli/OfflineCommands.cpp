@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/eval/GridModel.h"
+#include "core/eval/ItemBehaviours.h"
 #include "core/files/CodeFile.h"
 #include "core/files/HexExport.h"
 #include "core/files/ImagePreparation.h"
@@ -19,26 +20,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The value text of a value item; for list and ulist items the selected option's name.
-std::string ValueText(const ConfigItem& item) {
-  if (item.list || item.ulist) {
-    const ConfigItem* option = item.Child(item.index);
-    return option ? option->name : std::string();
-  }
-  return item.value;
-}
-
 void CollectValueItems(ConfigItem* item, std::vector<ConfigItem*>& out) {
   if (!item) return;
   if (item->IsValueItem() && !item->name.empty()) out.push_back(item);
   for (auto& child : item->children) CollectValueItems(child.get(), out);
-}
-
-void PrintChecksums(const PcChecksums& s) {
-  std::cout << StrFormat("conf 0x%08X\n", s.conf) << StrFormat("code 0x%08X\n", s.code)
-            << StrFormat("option 0x%08X\n", s.option) << StrFormat("conf-size %d\n", static_cast<int>(s.confSize))
-            << StrFormat("code-size %d\n", static_cast<int>(s.codeSize))
-            << StrFormat("option-size %d\n", static_cast<int>(s.optionSize));
 }
 
 // ---- export ---------------------------------------------------------------
@@ -66,7 +51,7 @@ int RunChecksum(CliSession& s, const std::string& project, const std::string& co
   if (!s.OpenProject(project)) return kExitFile;
   const std::string codePath = codeFile.empty() ? GetCodeFilePath(s.desc) : codeFile;
   if (!PrepareImage(s.desc, false, codePath, true)) return kExitFile;
-  PrintChecksums(ComputePcChecksums(s.ctx));
+  s.Output().Checksums(ComputePcChecksums(s.ctx));
   return kExitOk;
 }
 
@@ -91,7 +76,9 @@ int RunGet(CliSession& s, const std::string& project, const std::vector<std::str
       items.push_back(item);
     }
   }
-  for (const ConfigItem* item : items) std::cout << item->name << '=' << ValueText(*item) << '\n';
+  std::vector<std::pair<std::string, std::string>> values;
+  for (const ConfigItem* item : items) values.emplace_back(item->name, ItemValueText(*item));
+  s.Output().Values(values);
   return kExitOk;
 }
 
@@ -104,22 +91,6 @@ struct StderrGridHost : IGridHost {
   explicit StderrGridHost(const CliSession& s) : session(s) {}
   void PostWarning(const std::string& text) override { session.Warning(itemName + ": " + text); }
 };
-
-std::string Refusal(SetValueProblem problem, const ConfigItem& item, const std::string& value) {
-  const std::string name = "'" + item.name + "'";
-  switch (problem) {
-    case SetValueProblem::NoRow: return name + " has no row in the grid (a group, or hidden)";
-    case SetValueProblem::Disabled: return name + " is disabled by the current values";
-    case SetValueProblem::NotTypable: return "'" + value + "' cannot be typed into the row of " + name;
-    case SetValueProblem::NoSuchOption: {
-      std::string names;
-      for (const auto& option : item.children) names += (names.empty() ? "" : ", ") + option->name;
-      return name + " has no option '" + value + "' (options: " + names + ")";
-    }
-    case SetValueProblem::None: break;
-  }
-  return name + " was not set";
-}
 
 struct SetArgs {
   std::string project, out;
@@ -145,7 +116,7 @@ int RunSet(CliSession& s, const SetArgs& a) {
     SetValueProblem problem = SetValueProblem::None;
     host.itemName = name;
     if (!SetItemValue(s.desc, grid, *item, value, &problem)) {
-      s.Error(Refusal(problem, *item, value) + "; " + a.project + " was not changed");
+      s.Error(DescribeRefusal(problem, *item, value) + "; " + a.project + " was not changed");
       return kExitUsage;
     }
   }
@@ -210,14 +181,16 @@ int RunChips(CliSession& s) {
     s.Error("no chip descriptions in " + s.ctx.ChipsDir());
     return kExitFile;
   }
+  std::vector<ChipListing> listing;
   for (const std::string& chip : chips) {
     Catalogue catalogue;
     catalogue.LoadCatalogue(s.ctx, chip, nullptr);
-    std::cout << chip << '\n';
-    if (catalogue.Supported().empty()) std::cout << "  (no supported functions)\n";
+    ChipListing entry{chip, {}};
     for (const CatalogueEntry* fn : catalogue.Supported())
-      std::cout << "  " << fn->name << "  " << fn->caption << " (" << fn->parent->caption << ")\n";
+      entry.functions.push_back({fn->name, fn->caption, fn->parent->caption});
+    listing.push_back(std::move(entry));
   }
+  s.Output().Chips(listing);
   return kExitOk;
 }
 
@@ -225,17 +198,16 @@ int RunChips(CliSession& s) {
 
 int RunInfo(CliSession& s, const std::string& project, const std::string& codeFile) {
   if (!s.OpenProject(project)) return kExitFile;
-  const AreaLayout& l = s.ctx.layout;
-  const std::string codePath = codeFile.empty() ? GetCodeFilePath(s.desc) : codeFile;
-  std::cout << "project " << project << '\n'
-            << "chip " << s.desc.chipName << '\n'
-            << "function " << s.desc.functionName << '\n'
-            << StrFormat("chip-type 0x%08X\nfunc-type 0x%08X\n", s.ctx.chipKind.chipType, s.ctx.chipKind.funcType)
-            << StrFormat("code-area 0x%08X %u\n", l.codeStart, l.codeSize)
-            << StrFormat("conf-area 0x%08X %u\n", l.confStart, l.confSize)
-            << StrFormat("option-area 0x%08X %u\n", l.optionStart, l.optionSize) << "code-file " << codePath << '\n';
-  if (!PrepareImage(s.desc, false, codePath, true)) return kExitFile;
-  PrintChecksums(ComputePcChecksums(s.ctx));
+  ProjectInfo info;
+  info.project = project;
+  info.chip = s.desc.chipName;
+  info.function = s.desc.functionName;
+  info.kind = s.ctx.chipKind;
+  info.layout = s.ctx.layout;
+  info.codeFile = codeFile.empty() ? GetCodeFilePath(s.desc) : codeFile;
+  if (!PrepareImage(s.desc, false, info.codeFile, true)) return kExitFile;
+  info.checksums = ComputePcChecksums(s.ctx);
+  s.Output().Info(info);
   return kExitOk;
 }
 
@@ -258,6 +230,7 @@ void AddOfflineCommands(CLI::App& app, CliSession& s) {
     CLI::App* sub = app.add_subcommand("checksum", "Print the PC-side area checksums and sizes");
     sub->add_option("PROJECT", *project, "Project or description file")->required();
     sub->add_option("--code-file", *codeFile, "Code file to load (default: the project's)")->type_name("HEX");
+    s.AddJsonFlag(sub);
     s.AddCommand(sub, [&s, project, codeFile] { return RunChecksum(s, *project, *codeFile); });
   }
   {
@@ -266,6 +239,7 @@ void AddOfflineCommands(CLI::App& app, CliSession& s) {
     CLI::App* sub = app.add_subcommand("get", "Print NAME=VALUE for value items (all of them when no NAME is given)");
     sub->add_option("PROJECT", *project, "Project or description file")->required();
     sub->add_option("NAME", *names, "Item names");
+    s.AddJsonFlag(sub);
     s.AddCommand(sub, [&s, project, names] { return RunGet(s, *project, *names); });
   }
   {
@@ -288,6 +262,7 @@ void AddOfflineCommands(CLI::App& app, CliSession& s) {
   }
   {
     CLI::App* sub = app.add_subcommand("chips", "List the installed chips and the functions each supports");
+    s.AddJsonFlag(sub);
     s.AddCommand(sub, [&s] { return RunChips(s); });
   }
   {
@@ -296,6 +271,7 @@ void AddOfflineCommands(CLI::App& app, CliSession& s) {
     CLI::App* sub = app.add_subcommand("info", "Show chip, function, areas, code file and checksums of a project");
     sub->add_option("PROJECT", *project, "Project or description file")->required();
     sub->add_option("--code-file", *codeFile, "Code file to load (default: the project's)")->type_name("HEX");
+    s.AddJsonFlag(sub);
     s.AddCommand(sub, [&s, project, codeFile] { return RunInfo(s, *project, *codeFile); });
   }
 }

@@ -3,7 +3,9 @@
 
 #include "cli/CliSession.h"
 #include "cli/DeviceCommands.h"
+#include "cli/DiffCommand.h"
 #include "cli/OfflineCommands.h"
+#include "cli/ProgramCommand.h"
 
 int main(int argc, char** argv) {
   korvane::CliSession session;
@@ -14,6 +16,8 @@ int main(int argc, char** argv) {
   session.AddGlobalOptions(app);
   korvane::AddOfflineCommands(app, session);
   korvane::AddDeviceCommands(app, session);
+  korvane::AddDiffCommand(app, session);
+  korvane::AddProgramCommand(app, session);
 
   try {
     app.parse(argc, argv);

@@ -45,9 +45,18 @@ struct LinkContext {
   uint16_t sequence = 0;
 
   // What the worker found: the area sizes the programmer reported (by
-  // LinkArea), and the areas of the last comparison that differed (CheckBit).
+  // LinkArea), the areas of the last comparison that differed (CheckBit)
+  // and its checksums.
   uint32_t readSize[3] = {};
   uint32_t compareMismatch = 0;
+  // The figures of the last comparison, by LinkArea: both checksums of each
+  // area whose programmer checksum was read.
+  struct ComparedSums {
+    bool read = false;
+    uint32_t pc = 0;
+    uint32_t device = 0;
+  };
+  ComparedSums compared[3];
   PortSettings settings;
 
   // The pause after every operation before the progress dialog is asked to

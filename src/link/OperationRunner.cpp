@@ -147,6 +147,7 @@ void CompareStep(LinkContext& link, int kind, const CompareKeys& keys) {
               kColourFailure);
     return;
   }
+  link.compared[x.index] = {true, pc, device};
   const bool same = pc == device;
   if (!same) link.compareMismatch |= x.checkBit;
   ReportLog(link,
@@ -256,6 +257,7 @@ void CloseOperation(LinkContext& link, int kind, OperationRecord& record) {
 void RunOperation(LinkContext& link) {
   const int kind = link.request.kind;
   link.compareMismatch = 0;
+  for (auto& sums : link.compared) sums = {};
   if (link.view && link.view->ProgressValue() <= 0) link.view->SetProgress(0);
   ReportLog(link, OperationName(link, kind), kColourInfo);
 

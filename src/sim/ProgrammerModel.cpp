@@ -22,7 +22,8 @@ std::optional<FaultPlan> ParseFault(const std::string& text) {
     const char* name;
     FaultKind kind;
   } kKinds[] = {{"noise", FaultKind::Noise},     {"badcheck", FaultKind::BadCheck}, {"resync", FaultKind::Resync},
-                {"status", FaultKind::Status},   {"silence", FaultKind::Silence},   {"hangup", FaultKind::Hangup}};
+                {"status", FaultKind::Status},   {"silence", FaultKind::Silence},   {"hangup", FaultKind::Hangup},
+                {"flip", FaultKind::Flip}};
   const size_t colon = text.find(':');
   const std::string name = text.substr(0, colon);
   FaultPlan fault;
@@ -150,6 +151,12 @@ ModelReply ProgrammerModel::Answer(const uint8_t* request, uint32_t length) {
   }
   if (noise) reply.bytes.assign(std::begin(kNoise), std::end(kNoise));
   auto answer = [&](uint8_t status, const uint8_t* payload, uint32_t count) {
+    std::vector<uint8_t> flipped;
+    if (hit && hit->kind == FaultKind::Flip && payload && count) {
+      flipped.assign(payload, payload + count);
+      flipped[0] = static_cast<uint8_t>(~flipped[0]);
+      payload = flipped.data();
+    }
     std::vector<uint8_t> frame = BuildAnswer(command, sequence, status, payload, count);
     if (hit && hit->kind == FaultKind::BadCheck) frame.back() ^= 0x5A;
     reply.bytes.insert(reply.bytes.end(), frame.begin(), frame.end());

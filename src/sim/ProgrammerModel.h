@@ -13,7 +13,7 @@
 
 namespace korvane {
 
-enum class FaultKind { Noise, BadCheck, Resync, Status, Silence, Hangup };
+enum class FaultKind { Noise, BadCheck, Resync, Status, Silence, Hangup, Flip };
 
 // A fault hits requests with the given command (any when -1); all but noise
 // fire once, on the nth such request.
@@ -25,8 +25,10 @@ struct FaultPlan {
   bool fired = false;
 };
 
-// "noise", "badcheck", "resync", "status", "silence" or "hangup", optionally
-// followed by ":COMMAND" and ":N".
+// "noise", "badcheck", "resync", "status", "silence", "hangup" or "flip",
+// optionally followed by ":COMMAND" and ":N". A flip answers as usual, but
+// with the first byte of the answer's data inverted: a memory cell that does
+// not hold what was written, a checksum read wrong.
 std::optional<FaultPlan> ParseFault(const std::string& text);
 
 // The error status the "status" fault answers with.

@@ -1,7 +1,9 @@
 // korvane-sim: the programmer on a pseudo-terminal. It makes PATH a symlink to
 // the terminal's slave side and answers every request as the programmer
 // would, with a chip inside, optionally at the pace of a real serial line and
-// with faults for testing the link.
+// with faults for testing the link. Several --link options make several
+// programmers, each with its own memories, line and thread, so that a batch
+// can drive them side by side.
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -14,6 +16,8 @@
 #include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <atomic>
+#include <memory>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -28,7 +32,7 @@ using korvane::ProgrammerModel;
 using Clock = std::chrono::steady_clock;
 
 struct Options {
-  std::string link;
+  std::vector<std::string> links;
   uint32_t chipType = 0;
   uint32_t funcType = 0;
   uint32_t baud = 0;  // 0: answers leave at once
@@ -38,9 +42,12 @@ struct Options {
 
 void Usage() {
   std::fprintf(stderr,
-               "usage: korvane-sim --link PATH [--chip-type N] [--func-type N] [--baud N] [--fault KIND...] [-v]\n"
-               "  KIND: noise | badcheck | resync | status | silence | hangup, optionally :COMMAND[:N]\n"
-               "        (the fault hits the Nth request with that command code; noise hits every answer)\n");
+               "usage: korvane-sim --link PATH [--link PATH2...] [--chip-type N] [--func-type N] [--baud N]\n"
+               "                   [--fault KIND...] [-v]\n"
+               "  Each --link is a programmer of its own; the other options apply to each.\n"
+               "  KIND: noise | badcheck | resync | status | silence | hangup | flip, optionally :COMMAND[:N]\n"
+               "        (the fault hits the Nth request with that command code; noise hits every answer;\n"
+               "        flip inverts the first data byte of the answer)\n");
 }
 
 bool ParseUnsigned(const char* text, uint32_t& out) {
@@ -57,7 +64,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     const std::string arg = argv[i];
     auto value = [&](uint32_t& out) { return i + 1 < argc && ParseUnsigned(argv[++i], out); };
     if (arg == "--link" && i + 1 < argc) {
-      options.link = argv[++i];
+      options.links.push_back(argv[++i]);
     } else if (arg == "--chip-type") {
       if (!value(options.chipType)) return false;
     } else if (arg == "--func-type") {
@@ -82,7 +89,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
   }
-  return !options.link.empty();
+  return !options.links.empty();
 }
 
 // One pseudo-terminal: the master we answer on, and a slave descriptor held
@@ -168,6 +175,87 @@ void SendPaced(int master, const std::vector<uint8_t>& bytes, Clock::duration by
   lineFree = start + byteTime * bytes.size();
 }
 
+// One programmer on a pseudo-terminal of its own, answered on its own thread.
+class Line {
+ public:
+  Line(const Options& options, std::string link)
+      : options_(options), link_(std::move(link)), model_(options.chipType, options.funcType) {
+    for (const FaultPlan& fault : options.faults) model_.AddFault(fault);
+  }
+
+  bool Start() {
+    if (!OpenTerminal(terminal_) || !PointLink(link_, terminal_.slavePath)) {
+      std::fprintf(stderr, "korvane-sim: cannot set up the pseudo-terminal for %s\n", link_.c_str());
+      return false;
+    }
+    std::fprintf(stderr, "korvane-sim: %s -> %s\n", link_.c_str(), terminal_.slavePath.c_str());
+    return true;
+  }
+
+  // Answers requests until stop is set; false when the line could not be set up again.
+  bool Serve(const std::atomic<bool>& stop) {
+    const Clock::duration byteTime = ByteTime(options_.baud);
+    Clock::time_point inboundEnd = Clock::now();
+    Clock::time_point outboundFree = Clock::now();
+    std::vector<ModelReply> replies;
+    uint8_t buffer[4096];
+    while (!stop.load()) {
+      pollfd fds[1] = {{terminal_.master, POLLIN, 0}};
+      if (poll(fds, 1, 100) < 0 && errno != EINTR) return false;
+      if (!(fds[0].revents & (POLLIN | POLLHUP))) continue;
+
+      const ssize_t n = read(terminal_.master, buffer, sizeof buffer);
+      if (n <= 0) {
+        if (n < 0 && errno != EAGAIN && errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        continue;
+      }
+      // When the last of these bytes would have crossed the line.
+      inboundEnd = std::max(inboundEnd, Clock::now()) + byteTime * n;
+
+      replies.clear();
+      model_.Feed(buffer, static_cast<size_t>(n), replies);
+      for (const ModelReply& reply : replies) {
+        if (options_.verbose) std::fprintf(stderr, "korvane-sim: %s: request %d\n", link_.c_str(), reply.command);
+        if (reply.hangup) {
+          // The line drops in the middle of things; a fresh terminal takes its
+          // place so that the client can connect again.
+          if (options_.verbose) std::fprintf(stderr, "korvane-sim: %s: hanging up\n", link_.c_str());
+          // The new terminal is in place under the name before the old one
+          // drops, so a client that reconnects on the hang-up finds it.
+          Terminal fresh;
+          const bool replaced = OpenTerminal(fresh) && PointLink(link_, fresh.slavePath);
+          CloseTerminal(terminal_);
+          terminal_ = fresh;
+          model_.ResetLine();
+          if (!replaced) return false;
+          break;
+        }
+        if (reply.bytes.empty()) continue;  // silence
+        std::this_thread::sleep_until(inboundEnd);
+        SendPaced(terminal_.master, reply.bytes, byteTime, outboundFree);
+      }
+    }
+    return true;
+  }
+
+  // Closes the terminal and takes the symlink away when it is still ours.
+  void Finish() {
+    CloseTerminal(terminal_);
+    char target[4096];
+    const ssize_t len = readlink(link_.c_str(), target, sizeof target - 1);
+    if (len > 0) {
+      target[len] = 0;
+      if (terminal_.slavePath == target || std::strncmp(target, "/dev/pts/", 9) == 0) unlink(link_.c_str());
+    }
+  }
+
+ private:
+  const Options& options_;
+  std::string link_;
+  ProgrammerModel model_;
+  Terminal terminal_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -177,6 +265,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // Blocked before any line's thread starts, so that only the signal
+  // descriptor below sees them.
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGTERM);
@@ -190,70 +280,34 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  ProgrammerModel model(options.chipType, options.funcType);
-  for (const FaultPlan& fault : options.faults) model.AddFault(fault);
-
-  Terminal terminal;
-  if (!OpenTerminal(terminal) || !PointLink(options.link, terminal.slavePath)) {
-    std::fprintf(stderr, "korvane-sim: cannot set up the pseudo-terminal\n");
+  std::vector<std::unique_ptr<Line>> lines;
+  bool started = true;
+  for (const std::string& link : options.links) {
+    lines.push_back(std::make_unique<Line>(options, link));
+    if (!lines.back()->Start()) {
+      started = false;
+      break;
+    }
+  }
+  if (!started) {
+    for (auto& line : lines) line->Finish();
     return 1;
   }
-  std::fprintf(stderr, "korvane-sim: %s -> %s\n", options.link.c_str(), terminal.slavePath.c_str());
 
-  const Clock::duration byteTime = ByteTime(options.baud);
-  Clock::time_point inboundEnd = Clock::now();
-  Clock::time_point outboundFree = Clock::now();
-  std::vector<ModelReply> replies;
-  uint8_t buffer[4096];
-  bool running = true;
-  int status = 0;
-
-  while (running) {
-    pollfd fds[2] = {{terminal.master, POLLIN, 0}, {signalFd, POLLIN, 0}};
-    if (poll(fds, 2, 1000) < 0 && errno != EINTR) break;
-    if (fds[1].revents & POLLIN) break;
-    if (!(fds[0].revents & (POLLIN | POLLHUP))) continue;
-
-    const ssize_t n = read(terminal.master, buffer, sizeof buffer);
-    if (n <= 0) {
-      if (n < 0 && errno != EAGAIN && errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      continue;
-    }
-    // When the last of these bytes would have crossed the line.
-    inboundEnd = std::max(inboundEnd, Clock::now()) + byteTime * n;
-
-    replies.clear();
-    model.Feed(buffer, static_cast<size_t>(n), replies);
-    for (const ModelReply& reply : replies) {
-      if (options.verbose) std::fprintf(stderr, "korvane-sim: request %d\n", reply.command);
-      if (reply.hangup) {
-        // The line drops in the middle of things; a fresh terminal takes its
-        // place so that the client can connect again.
-        if (options.verbose) std::fprintf(stderr, "korvane-sim: hanging up\n");
-        // The new terminal is in place under the name before the old one
-        // drops, so a client that reconnects on the hang-up finds it.
-        Terminal fresh;
-        if (!OpenTerminal(fresh) || !PointLink(options.link, fresh.slavePath)) {
-          running = false;
-          status = 1;
-        }
-        CloseTerminal(terminal);
-        terminal = fresh;
-        model.ResetLine();
-        break;
-      }
-      if (reply.bytes.empty()) continue;  // silence
-      std::this_thread::sleep_until(inboundEnd);
-      SendPaced(terminal.master, reply.bytes, byteTime, outboundFree);
-    }
+  std::atomic<bool> stop{false};
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (auto& line : lines)
+    threads.emplace_back([&stop, &failures, &line] {
+      if (!line->Serve(stop)) ++failures;
+    });
+  // Runs until a signal comes, or until every line has failed.
+  while (failures.load() < static_cast<int>(lines.size())) {
+    pollfd fd{signalFd, POLLIN, 0};
+    if (poll(&fd, 1, 200) > 0) break;
   }
-
-  CloseTerminal(terminal);
-  char target[4096];
-  const ssize_t len = readlink(options.link.c_str(), target, sizeof target - 1);
-  if (len > 0) {
-    target[len] = 0;
-    if (terminal.slavePath == target || std::strncmp(target, "/dev/pts/", 9) == 0) unlink(options.link.c_str());
-  }
-  return status;
+  stop.store(true);
+  for (std::thread& t : threads) t.join();
+  for (auto& line : lines) line->Finish();
+  return failures.load() ? 1 : 0;
 }

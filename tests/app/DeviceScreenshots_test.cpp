@@ -1,11 +1,12 @@
-// The README's picture of a finished download with its log lines. Runs only
-// when KORVANE_SCREENSHOT_DIR names the folder to write it to
-// (scripts/take-screenshots).
+// The README's pictures of a finished download with its log lines and of an
+// item comparison with the device. Run only when KORVANE_SCREENSHOT_DIR names
+// the folder to write them to (scripts/take-screenshots).
 #include <QDir>
 #include <QPixmap>
 
 #include "DeviceFixture.h"
 #include "app/CConfigTreeCtrl.h"
+#include "core/eval/GridModel.h"
 
 namespace korvane {
 namespace {
@@ -36,6 +37,36 @@ TEST_F(DeviceScreenshots, FinishedDownload) {
         test::Pump();
         QDir().mkpath(dir);
         EXPECT_TRUE(d.grab().save(dir + "/download-en.png"));
+      },
+      {"--chip-type", "0x3102"});
+}
+
+TEST_F(DeviceScreenshots, ComparedItems) {
+  const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
+  if (dir.isEmpty()) GTEST_SKIP() << "KORVANE_SCREENSHOT_DIR is not set";
+  StoreSetting("DuiLanguage", std::to_string(kLangEnglish));
+  play["dlg_select_download_type"] = Choose({"Tool", "ConfArea", "CodeArea"});
+  play["dlg_select_oprator_type"] = Choose({"Tool"});
+  RunWithSim(
+      [&](CDuiHandlerMain& main, CDuiDialog& d) {
+        d.resize(1180, 780);
+        d.show();
+        ASSERT_TRUE(LoadChip(main));
+        main.UpdateTitle(main.Context().dui->LookupText("NewProject"));
+        EXPECT_NE(Click(main, "config"), 0);
+        for (auto [name, text] : {std::pair{"cfgVersion", "7"}, {"pdSvid", "0x3E60"}, {"ledBrightness", "80"}})
+          ASSERT_TRUE(SetItemValue(main.Description(), main.Session().grid, *Item(main, name), text));
+        main.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(Item(main, "sysInfo")));
+        if (auto* tree = main.ConfigTree()) {
+          tree->expandToDepth(1);
+          tree->setCurrentItem(tree->NodeOf(Item(main, "sysInfo")));
+        }
+        EXPECT_NE(Click(main, "compareitems"), 0);
+        // The red nodes show better without the selection's band over one of them.
+        if (auto* tree = main.ConfigTree()) tree->clearSelection();
+        test::Pump();
+        QDir().mkpath(dir);
+        EXPECT_TRUE(d.grab().save(dir + "/compare-items-en.png"));
       },
       {"--chip-type", "0x3102"});
 }

@@ -391,4 +391,20 @@ bool SetItemValue(ChipDescription& description, GridModel& grid, ConfigItem& ite
   return true;
 }
 
+std::string DescribeRefusal(SetValueProblem problem, const ConfigItem& item, const std::string& text) {
+  const std::string name = "'" + item.name + "'";
+  switch (problem) {
+    case SetValueProblem::NoRow: return name + " has no row in the grid (a group, or hidden)";
+    case SetValueProblem::Disabled: return name + " is disabled by the current values";
+    case SetValueProblem::NotTypable: return "'" + text + "' cannot be typed into the row of " + name;
+    case SetValueProblem::NoSuchOption: {
+      std::string names;
+      for (const auto& option : item.children) names += (names.empty() ? "" : ", ") + option->name;
+      return name + " has no option '" + text + "' (options: " + names + ")";
+    }
+    case SetValueProblem::None: break;
+  }
+  return name + " was not set";
+}
+
 }  // namespace korvane

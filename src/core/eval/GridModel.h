@@ -175,4 +175,7 @@ enum class SetValueProblem {
 bool SetItemValue(ChipDescription& description, GridModel& grid, ConfigItem& item, const std::string& text,
                   SetValueProblem* problem = nullptr);
 
+// Why SetItemValue refused text for item, in a sentence naming both.
+std::string DescribeRefusal(SetValueProblem problem, const ConfigItem& item, const std::string& text);
+
 }  // namespace korvane

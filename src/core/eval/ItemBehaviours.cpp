@@ -1,6 +1,7 @@
 #include "core/eval/ItemBehaviours.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include "core/eval/Conditions.h"
@@ -131,40 +132,65 @@ int32_t GetRawValue(const ConfigItem& item, CoreContext& ctx) {
   return v;
 }
 
-void SetRawValue(ConfigItem& item, uint32_t raw, CoreContext& ctx) {
+DecodedValue DecodeRawValue(const ConfigItem& item, uint32_t raw, CoreContext& ctx) {
+  DecodedValue decoded;
   int32_t v = static_cast<int32_t>(raw);
   if (!item.inExpression.empty()) v = Convert(item.inExpression, static_cast<double>(raw), ctx);
-  if (item.addr == -1 || !item.HasValidBitRange()) return;
-
+  if (item.addr == -1 || !item.HasValidBitRange() || !item.IsValueItem()) return decoded;
+  decoded.changes = true;
   if (item.edit) {
-    item.value = FormatValueText(item, v);
+    decoded.value = FormatValueText(item, v);
+    return decoded;
+  }
+  // Options are matched by their text against plain decimal; none matching
+  // selects the first.
+  const std::string decimal = StrFormat("%d", v);
+  for (size_t i = 0; i < item.children.size(); ++i) {
+    const ConfigItem& option = *item.children[i];
+    if ((item.list ? option.value : option.loadedValue) == decimal) {
+      decoded.index = static_cast<int32_t>(i);
+      break;
+    }
+  }
+  decoded.value = item.list ? decimal : OptionText(item, decoded.index);
+  return decoded;
+}
+
+void SetRawValue(ConfigItem& item, uint32_t raw, CoreContext& ctx) {
+  const DecodedValue decoded = DecodeRawValue(item, raw, ctx);
+  if (!decoded.changes) return;
+  item.value = decoded.value;
+  if (item.edit) {
     MirrorAttribute(item, "value", item.value);
     SetRowValue(item, item.value);
     return;
   }
-  const std::string decimal = StrFormat("%d", v);
-  if (item.list) {
-    item.index = 0;
-    item.value = decimal;
-    for (size_t i = 0; i < item.children.size(); ++i)
-      if (item.children[i]->value == decimal) {
-        item.index = static_cast<int32_t>(i);
-        break;
-      }
-  } else if (item.ulist) {
-    item.index = 0;
-    for (size_t i = 0; i < item.children.size(); ++i)
-      if (item.children[i]->loadedValue == decimal) {
-        item.index = static_cast<int32_t>(i);
-        break;
-      }
-  } else {
-    return;
-  }
+  item.index = decoded.index;
   MirrorAttribute(item, "index", std::to_string(item.index));
   NameSelectedOption(item);
   FireTriggerOfShownItem(item, ctx);
   Refresh(item, ctx);
+}
+
+bool ValueFitsField(const ConfigItem& item, CoreContext& ctx) {
+  if (!item.edit || item.addr < 0 || !(item.size == 1 || item.size == 2 || item.size == 4)) return true;
+  const int width = std::min(item.HasValidBitRange() ? item.ebit - item.sbit + 1 : static_cast<int>(item.size * 8), 32);
+  const int64_t number = ParseNumber64(item.value, item.hex != 0, 0);
+  // The text becomes a 32-bit number before anything else happens to it.
+  if (number < INT32_MIN || number > int64_t{UINT32_MAX}) return false;
+  const int64_t stored = item.outExpression.empty() ? number : GetRawValue(item, ctx);
+  return stored >= -(int64_t{1} << (width - 1)) && stored <= (int64_t{1} << width) - 1;
+}
+
+std::string ItemValueText(const ConfigItem& item) {
+  return IsListLike(item) ? OptionText(item, item.index) : item.value;
+}
+
+std::string RawValueText(const ConfigItem& item, uint32_t raw, CoreContext& ctx) {
+  const DecodedValue decoded = DecodeRawValue(item, raw, ctx);
+  // An item that cannot take a number from the image shows the bare number.
+  if (!decoded.changes) return StrFormat("0x%X", raw);
+  return item.edit ? decoded.value : OptionText(item, decoded.index);
 }
 
 void EncodeItems(ConfigItem* item, uint8_t* image, uint32_t limit, bool refresh, CoreContext& ctx) {

@@ -14,9 +14,33 @@ struct CoreContext;
 // The number to store in the image, after outExpression.
 int32_t GetRawValue(const ConfigItem& item, CoreContext& ctx);
 
+// What a number read from the image makes of a value item, worked out
+// without touching anything: the value text and option SetRawValue would
+// store. changes is false when SetRawValue would leave the item as it is
+// (no address, no valid bit range, not a value item).
+struct DecodedValue {
+  bool changes = false;
+  int32_t index = 0;  // the option of a list or ulist
+  std::string value;  // the value text as SetRawValue stores it
+};
+DecodedValue DecodeRawValue(const ConfigItem& item, uint32_t raw, CoreContext& ctx);
+
 // Takes a number read from the image: inExpression, then value, row,
 // element; list values run their trigger when shown and refresh.
 void SetRawValue(ConfigItem& item, uint32_t raw, CoreContext& ctx);
+
+// Whether an edit value's number is held by its field as it stands: within
+// the field's bits (read as unsigned or as two's complement), after
+// outExpression when it has one. Items without a field in an image, and
+// list values, always fit.
+bool ValueFitsField(const ConfigItem& item, CoreContext& ctx);
+
+// A value item's value as the user reads it: an edit value's text, the name
+// of a list's or ulist's selected option (empty when none is selected).
+std::string ItemValueText(const ConfigItem& item);
+// The same for the value a raw number read from the image would give the
+// item; the bare number in hexadecimal for an item that cannot take one.
+std::string RawValueText(const ConfigItem& item, uint32_t raw, CoreContext& ctx);
 
 // 64-bit number reading of value texts: forceHex reads hexadecimal (with an
 // optional "0x"); otherwise "0X…" or an "H" after the first character means

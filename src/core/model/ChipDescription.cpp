@@ -124,6 +124,23 @@ bool ChipDescription::OpenDescription(const std::string& file, ITreeControl* tre
   return true;
 }
 
+bool ChipDescription::LoadCopyOf(const ChipDescription& source) {
+  ClearDescription();
+  if (!source.loaded || !source.root) return false;
+  document.reset(source.document);
+  loaded = 1;
+  pugi::xml_node config = document.child("config");
+  pugi::xml_node function = config ? config.child(source.functionName.c_str()) : pugi::xml_node();
+  if (!function) return false;
+  BuildTree(config, function, nullptr);
+  path = source.path;
+  chipName = source.chipName;
+  functionName = source.functionName;
+  modified = 0;
+  checksumDirty = 1;
+  return true;
+}
+
 bool ChipDescription::NewDescription(const std::string& chip, const std::string& function, ITreeControl* tree) {
   const std::string file = ctx_.ChipsDir() + chip + ".xml";
   if (!LoadDocument(file)) {

@@ -40,6 +40,10 @@ class ChipDescription {
   // Files beyond the loader's limits (kMaxXmlFileSize, kMaxXmlDepth) are
   // refused with a message that names the limit.
   bool LoadDocument(const std::string& path);
+  // Makes this a fresh copy of source as loaded: its document (with the
+  // values it holds), the same function element, path and names, items
+  // built anew in this description's own context. source is only read.
+  bool LoadCopyOf(const ChipDescription& source);
   void ClearDescription();
 
   bool HasTree() const { return loaded && root != nullptr; }

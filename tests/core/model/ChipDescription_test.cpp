@@ -201,6 +201,29 @@ TEST_F(ChipDescriptionTest, NewLoadsTheInstalledChipByName) {
   EXPECT_EQ(box.shown[0].text, "cannot read " + ctx.ChipsDir() + "NOCHIP.xml");
 }
 
+TEST_F(ChipDescriptionTest, ACopyIsTheProjectAsLoadedInAContextOfItsOwn) {
+  ASSERT_TRUE(desc.OpenDescription(dir.File("p.xml", kTwoFunctions), nullptr));
+  FindItem(nullptr, desc.root.get(), "b1")->element.append_attribute("value") = "7";
+  CoreContext other;
+  ChipDescription copy(other);
+  ASSERT_TRUE(copy.LoadCopyOf(desc));
+  EXPECT_EQ(copy.functionName, "B") << "the function in use, not the first";
+  EXPECT_EQ(copy.chipName, "KV1");
+  EXPECT_EQ(copy.path, desc.path);
+  EXPECT_EQ(other.chipKind.chipType, 0x22u);
+  EXPECT_EQ(other.layout.confStart, 0xEC00u);
+  ConfigItem* b1 = FindItem(nullptr, copy.root.get(), "b1");
+  ASSERT_NE(b1, nullptr);
+  EXPECT_EQ(b1->value, "7") << "the values the project's document holds";
+  b1->value = "8";
+  b1->element.attribute("value") = "8";
+  EXPECT_EQ(desc.document.child("config").child("B").child("item").child("item").attribute("value").as_string(),
+            std::string("7"))
+      << "the copy's document is its own";
+  ChipDescription nothing(other);
+  EXPECT_FALSE(nothing.LoadCopyOf(ChipDescription(ctx)));
+}
+
 TEST_F(ChipDescriptionTest, ClearDropsEverything) {
   ASSERT_TRUE(desc.OpenDescription(dir.File("p.xml", kTwoFunctions), nullptr));
   desc.currentItem = desc.root.get();

@@ -18,7 +18,7 @@ const char* const kLanguages[] = {"en-us", "zh-cn"};
 const std::set<std::string> kFormatKeys = {
     "ReadFileError", "DecodeFileLengthError", "WriteFileError", "FILE_EXIST_MESSAGE",
     "DescriptionTooLargeError", "DescriptionTooDeepError",
-    "Dev-Connected", "Dev-Disconnect",        "OpenComPortError", "CHECKSUM_MISMATCH"};
+    "Dev-Connected", "Dev-Disconnect",        "OpenComPortError",      "CHECKSUM_MISMATCH", "COMPARE_ITEMS_BYTES"};
 
 std::vector<std::string> RequiredKeys() {
   std::vector<std::string> keys = {
@@ -49,7 +49,9 @@ std::vector<std::string> RequiredKeys() {
       "COMMAND_READ_CHIP_OPTION_FLASH_REQ", "COMMAND_WRITE_TOOL_OPTION_FLASH_REQ",
       "COMMAND_WRITE_CHIP_OPTION_FLASH_REQ", "COMMAND_READ_BURN_CONF_REQ",
       "COMMAND_WRITE_BURN_CONF_REQ", "COMMAND_READ_CHECK_REQ", "COMMAND_READ_TOOL_INFO_REQ",
-      "COMMAND_READ_CHIP_INFO_REQ", "COMMAND_UNKNOWN_REQ"};
+      "COMMAND_READ_CHIP_INFO_REQ", "COMMAND_UNKNOWN_REQ",
+      // the item comparison with the device
+      "COMPARE_ITEMS_MATCH", "COMPARE_ITEMS_BYTES"};
   for (const char* area : {"CONF", "CODE", "OPTION"}) {
     const std::string a = area;
     for (const std::string& key : {"PC_" + a + "_CHECKSUM", "ARM_" + a + "_CHECKSUM",
