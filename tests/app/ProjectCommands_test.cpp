@@ -324,8 +324,10 @@ TEST_P(SavePromptUnderAWarningTest, ThePromptOutlivesTheWarningAndItsAnswerCount
   EXPECT_EQ(answered[1].result, IDNO);
 }
 
-INSTANTIATE_TEST_SUITE_P(Leaving, SavePromptUnderAWarningTest,
-                         ::testing::Values(Leave::New, Leave::Open, Leave::Close));
+INSTANTIATE_TEST_SUITE_P(Leaving, SavePromptUnderAWarningTest, ::testing::Values(Leave::New, Leave::Open, Leave::Close),
+                         [](const ::testing::TestParamInfo<Leave>& info) {
+                           return info.param == Leave::New ? "New" : info.param == Leave::Open ? "Open" : "Close";
+                         });
 
 }  // namespace
 }  // namespace korvane
