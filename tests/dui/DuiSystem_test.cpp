@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -470,15 +471,25 @@ TEST_F(DuiSystemTest, ADialogHandlerRunsItsTemplateAndIsReleasedByTheFramework) 
   EXPECT_TRUE(system->Handlers().empty());
 }
 
-TEST(DuiModalRun, AMessageBoxRunsItsOwnLoopUntilAButtonAnswers) {
-  GuiApp();
+// A started framework whose message boxes run their real modal loops.
+class DuiModalRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GuiApp();
+    DuiOptions o;
+    o.archivePath = ArchivePath();
+    o.singleInstance = false;
+    o.logDir = dir.path().toStdString();
+    started = std::make_unique<DuiSystem>(o);
+    ASSERT_EQ(started->Start(nullptr), DuiSystem::StartResult::Started);
+  }
+
   QTemporaryDir dir;
-  DuiOptions o;
-  o.archivePath = ArchivePath();
-  o.singleInstance = false;
-  o.logDir = dir.path().toStdString();
-  DuiSystem system(o);
-  ASSERT_EQ(system.Start(nullptr), DuiSystem::StartResult::Started);
+  std::unique_ptr<DuiSystem> started;
+};
+
+TEST_F(DuiModalRun, AMessageBoxRunsItsOwnLoopUntilAButtonAnswers) {
+  DuiSystem& system = *started;
   // The user: once the box shows, press Enter (the default button, Yes).
   QTimer::singleShot(50, [&] {
     CDuiDialog* box = system.FindDialog("dlg_msgbox");
@@ -495,15 +506,8 @@ TEST(DuiModalRun, AMessageBoxRunsItsOwnLoopUntilAButtonAnswers) {
 // A warning posted while the save prompt is up opens a second box over it:
 // neither closes the other, and each returns the button its user pressed.
 // The user answers each box only while it shows.
-TEST(DuiModalRun, ABoxOpenedOverAnotherLeavesItOpen) {
-  GuiApp();
-  QTemporaryDir dir;
-  DuiOptions o;
-  o.archivePath = ArchivePath();
-  o.singleInstance = false;
-  o.logDir = dir.path().toStdString();
-  DuiSystem system(o);
-  ASSERT_EQ(system.Start(nullptr), DuiSystem::StartResult::Started);
+TEST_F(DuiModalRun, ABoxOpenedOverAnotherLeavesItOpen) {
+  DuiSystem& system = *started;
   auto textOf = [](CDuiDialog* box) { return box ? box->FindControl("msgbox.text")->GetText() : std::string(); };
   auto click = [](CDuiDialog* box, const std::string& button) {
     auto* b = qobject_cast<QPushButton*>(box->FindControl(button)->Widget());
