@@ -169,8 +169,16 @@ void CDuiHandlerMain::MarkLanguageEntries() {
     c->Action()->setCheckable(true);
     group->addAction(c->Action());
   }
+  ShowStoredLanguage();
+}
+
+void CDuiHandlerMain::ShowStoredLanguage() {
+  CDuiControl* chinese = mainDialog_ ? mainDialog_->FindControl("item_chinese") : nullptr;
+  CDuiControl* english = mainDialog_ ? mainDialog_->FindControl("item_english") : nullptr;
+  if (!chinese || !english) return;
   const bool stored = ctx_.settings.Number("DuiLanguage") == kLangChinese;
   (stored ? chinese : english)->SetCheck(true);
+  (stored ? english : chinese)->SetCheck(false);
 }
 
 void CDuiHandlerMain::OpenStoredPort() {
@@ -266,7 +274,11 @@ int CDuiHandlerMain::DispatchCommand(const std::string& name) {
   if (name == "btn-import") return hex_->ImportBin();
   if (name == "item_chinese" || name == "item_english") {
     const bool chinese = name == "item_chinese";
-    if (ctx_.app.language == (chinese ? kLangChinese : kLangEnglish)) return 1;
+    if (ctx_.app.language == (chinese ? kLangChinese : kLangEnglish)) {
+      // Nothing changes, so the tick the menu moved goes back.
+      ShowStoredLanguage();
+      return 1;
+    }
     if (mainDialog_) mainDialog_->PostMessage(chinese ? UM_SWITCH_CHINESE : UM_SWITCH_ENGLISH, 0, 0);
     return 0;
   }
@@ -384,6 +396,7 @@ int CDuiHandlerMain::OnShowWarning(LPARAM lParam) {
 void CDuiHandlerMain::SwitchLanguage(int languageId) {
   const int answer = Box("ChangeLanguageNotify", MB_YESNO | MB_ICONQUESTION, true);
   ctx_.settings.WriteInt("DuiLanguage", languageId);
+  ShowStoredLanguage();
   if (answer != IDYES || !mainDialog_) return;
   CKorvaneApp& app = ctx_.app;
   const int previous = app.language;

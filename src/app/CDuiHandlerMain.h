@@ -129,6 +129,8 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   void BringToFront();
   void ApplySkinBackground();
   void MarkLanguageEntries();
+  // Ticks the language stored for the next start.
+  void ShowStoredLanguage();
   void RelayoutMainWindow();
   void SetLogPanelShown(bool shown);
   void CreateLogPanel(CDuiControl& host);

@@ -83,6 +83,7 @@ int HexWindowCommands::Write(TargetKind target) {
   const AreaKind area = AreaOfFlashKind(ctx_.choices.flashArea);
   OperationRequest request = AreaWriteRequest(target, area);
   PlaceWindowBytes(request, area);
+  if (!AddProjectOptionBytes(request, ctx_.session.description)) return 0;
   hex->RefreshView();
   return Start(std::move(request));
 }

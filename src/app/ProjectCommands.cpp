@@ -92,7 +92,8 @@ int CommandOpenProject(CDuiHandlerMain& main) {
   if (!ConfirmSave(desc, ctx.dui)) return 1;
 
   std::string path;
-  if (!ctx.dui->OpenFileName(ProjectFileRequest("XML File(*.xml)|*.xml||All File(*.*)|*.*||"), path) || path.empty())
+  // One "|" between the pairs: a "||" would end the list after the first.
+  if (!ctx.dui->OpenFileName(ProjectFileRequest("XML File(*.xml)|*.xml|All File(*.*)|*.*||"), path) || path.empty())
     return 1;
   main.ClearViews();
   desc.ClearDescription();

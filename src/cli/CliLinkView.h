@@ -26,6 +26,8 @@ class CliLinkView : public ILinkView {
   void PostReadResult(int kind, std::unique_ptr<ReadResult> result) override;
   void SendDeviceInfo(int kind, const DeviceInfoRecord& record) override;
   void OperationEnded() override;
+  // Scripts read the number; the text alone depends on the language.
+  bool ShowsResultCodes() const override { return true; }
 
   // What the last operations delivered.
   std::vector<std::unique_ptr<ReadResult>> reads;

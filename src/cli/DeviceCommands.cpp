@@ -167,8 +167,6 @@ int RunWriteArea(CliSession& s, const AreaArgs& a) {
     s.Error(a.file + ": " + s.ctx.LookupText("DEV_PRE_READ_OR_IMPORT"));
     return kExitFile;
   }
-  Device device(s);
-  if (int status = device.Open(a.port)) return status;
   const AreaKind area = ParseArea(a.area);
   OperationRequest request = AreaWriteRequest(ParseTarget(a.target), area);
   const uint32_t n = PlaceAreaBytes(request, s.ctx.layout, area, static_cast<int64_t>(bytes.size()),
@@ -177,6 +175,9 @@ int RunWriteArea(CliSession& s, const AreaArgs& a) {
                                       return count;
                                     });
   if (n < bytes.size()) s.Warning(StrFormat("%s: only the first %u bytes fit the %s area", a.file.c_str(), n, a.area.c_str()));
+  if (!AddProjectOptionBytes(request, s.desc)) return kExitFile;
+  Device device(s);
+  if (int status = device.Open(a.port)) return status;
   return device.Status(device.Run(std::move(request)));
 }
 
@@ -194,7 +195,7 @@ int RunBurnConfig(CliSession& s, const BurnArgs& a) {
   const int read = ReadBurnConfig(device.link, record);
   if (read != kLinkOk) {
     const std::string text = s.ctx.LookupText("ERROR_1009") + ", " + ErrorText(device.link, read);
-    ReportLog(device.link, text, kColourFailure);
+    ReportLog(device.link, FailureLine(device.link, text, read), kColourFailure);
     return kExitDevice;
   }
   auto print = [](const BurnConfigRecord& r) {

@@ -147,8 +147,11 @@ void CDuiDialog::FinishDialog(int result) {
 }
 
 int CDuiDialog::RunModal() {
-  if (const auto& hook = system_.GetModalHook()) return hook(*this);
-  return ExecModal();
+  ++running_;
+  const auto& hook = system_.GetModalHook();
+  const int result = hook ? hook(*this) : ExecModal();
+  --running_;
+  return result;
 }
 
 int CDuiDialog::ExecModal() {

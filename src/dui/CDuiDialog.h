@@ -49,6 +49,8 @@ class CDuiDialog : public QDialog {
   int RunModal();
   // The real modal loop, for a modal hook that wants to run one.
   int ExecModal();
+  // True while RunModal has not returned: a user may still be answering it.
+  bool Running() const { return running_ > 0; }
 
   // Window messages. Post queues the message; the payload in lParam passes
   // with it. Send dispatches at once on the window thread and waits for the
@@ -92,6 +94,7 @@ class CDuiDialog : public QDialog {
   std::map<int, QTimer*> timers_;
   int nextTimerId_ = 1;
   bool finished_ = false;
+  int running_ = 0;  // RunModal calls under way (a hook may run the dialog again inside)
 };
 
 }  // namespace korvane

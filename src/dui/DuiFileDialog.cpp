@@ -11,7 +11,8 @@ QString QtFileFilter(const std::string& filter) {
   for (int i = 0; i + 1 < parts.size(); i += 2) {
     const QString text = parts[i].trimmed();
     QString pattern = parts[i + 1].trimmed();
-    if (text.isEmpty() && pattern.isEmpty()) break;
+    // An empty field ends the list, as "||" does at its end.
+    if (text.isEmpty() || pattern.isEmpty()) break;
     pattern.replace(';', ' ');
     if (text.endsWith("(" + pattern + ")")) filters << text;
     else filters << QString("%1 (%2)").arg(text, pattern);

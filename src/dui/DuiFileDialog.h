@@ -16,7 +16,8 @@ using FileDialogHook = std::function<bool(bool save, const FileDialogRequest& re
 
 // "Text|pattern|Text|pattern||" (patterns separated by ';') as a Qt filter
 // list: "Text (pattern)" joined with ";;". A text that already ends with its
-// pattern in parentheses is used as it stands.
+// pattern in parentheses is used as it stands. The list ends at the first
+// empty field ("||").
 QString QtFileFilter(const std::string& filter);
 
 // Shows the Qt file dialog for the request.

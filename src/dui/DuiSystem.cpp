@@ -194,8 +194,13 @@ CDuiDialog* DuiSystem::CreateDialogFromTemplate(const std::string& templateName,
   QWidget* form = LoadTemplate(templateName);
   if (!form) return nullptr;
   const std::string name = dialogName.empty() ? templateName : dialogName;
-  if (CDuiDialog* old = FindDialog(name)) {
-    // The older window of that name is finished with: hide it now, free it later.
+  // The older window of that name is finished with, unless it still runs
+  // modally: a message box opened over another (a warning over the save
+  // prompt) must not take the first away from its user. Both stay; the
+  // newer one is found first.
+  CDuiDialog* old = FindDialog(name);
+  if (old && !old->Running()) {
+    // Hide it now, free it later.
     old->setObjectName(QString());
     old->hide();
     old->deleteLater();

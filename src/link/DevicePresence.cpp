@@ -1,5 +1,7 @@
 #include "link/DevicePresence.h"
 
+#include <utility>
+
 #include "core/text/TextFormat.h"
 #include "link/LinkReport.h"
 
@@ -7,23 +9,32 @@ namespace korvane {
 
 namespace {
 
+void ReopenPortBack(LinkContext& link) {
+  if (!link.port.Reopen(link.settings)) return;
+  ReportLog(link, link.core.LookupText("DEV_ONLINE_EVENT"), kColourInfo);
+  Report(link, FormatText(link.core.LookupText("Dev-Connected"), link.settings.portName), kColourInfo, true, false,
+         false);
+}
+
 void ClosePortGone(LinkContext& link) {
   link.closePending = false;
   link.port.Close();
   ReportLog(link, link.core.LookupText("DEV_OFFLINE_EVENT"), kColourFailure);
   Report(link, FormatText(link.core.LookupText("Dev-Disconnect"), link.settings.portName), kColourFailure, true,
          false, false);
+  // The device came back while the close waited for the worker.
+  if (std::exchange(link.reopenPending, false)) ReopenPortBack(link);
 }
 
 }  // namespace
 
 void OnDeviceChange(LinkContext& link, uint32_t event) {
   if (event == kDeviceArrival) {
-    if (link.port.IsOpen() || link.closePending) return;
-    if (!link.port.Reopen(link.settings)) return;
-    ReportLog(link, link.core.LookupText("DEV_ONLINE_EVENT"), kColourInfo);
-    Report(link, FormatText(link.core.LookupText("Dev-Connected"), link.settings.portName), kColourInfo, true, false,
-           false);
+    if (link.closePending) {
+      link.reopenPending = true;
+      return;
+    }
+    if (!link.port.IsOpen()) ReopenPortBack(link);
     return;
   }
   if (event == kDeviceRemoveComplete) {

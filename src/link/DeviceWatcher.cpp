@@ -1,5 +1,7 @@
 #include "link/DeviceWatcher.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "link/DevicePresence.h"
@@ -8,24 +10,33 @@ namespace korvane {
 
 DeviceWatcher::DeviceWatcher(std::string sysTtyDir) : dir_(std::move(sysTtyDir)), known_(Present()) {}
 
-std::set<std::string> DeviceWatcher::Present() const {
+std::map<std::string, DeviceWatcher::Identity> DeviceWatcher::Present() const {
   namespace fs = std::filesystem;
-  std::set<std::string> names;
+  std::map<std::string, Identity> devices;
   std::error_code ec;
   for (fs::directory_iterator it(dir_, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code exists;
-    if (fs::exists(it->path() / "device", exists)) names.insert(it->path().filename().string());
+    if (!fs::exists(it->path() / "device", exists)) continue;
+    // The entry is a link to the device's folder in sysfs; its folder is
+    // the one made anew when the device is.
+    struct stat st {};
+    if (::stat(it->path().c_str(), &st) != 0) continue;
+    devices[it->path().filename().string()] = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
   }
-  return names;
+  return devices;
 }
 
 std::vector<uint32_t> DeviceWatcher::Poll() {
-  const std::set<std::string> now = Present();
+  const std::map<std::string, Identity> now = Present();
   std::vector<uint32_t> events;
-  for (const std::string& name : known_)
-    if (!now.count(name)) events.push_back(kDeviceRemoveComplete);
-  for (const std::string& name : now)
-    if (!known_.count(name)) events.push_back(kDeviceArrival);
+  for (const auto& [name, identity] : known_) {
+    auto it = now.find(name);
+    if (it == now.end() || it->second != identity) events.push_back(kDeviceRemoveComplete);
+  }
+  for (const auto& [name, identity] : now) {
+    auto it = known_.find(name);
+    if (it == known_.end() || it->second != identity) events.push_back(kDeviceArrival);
+  }
   known_ = now;
   return events;
 }

@@ -1,11 +1,14 @@
 #pragma once
 // Notices serial devices coming and going by comparing the devices present
-// under /sys/class/tty from one look to the next. The front end looks about
+// under /sys/class/tty from one look to the next: by name and by identity,
+// so that a device unplugged and plugged back between two looks, under the
+// same name, still counts as gone and come. The front end looks about
 // once a second (a timer on its UI thread) and hands every event it gets to
 // OnDeviceChange.
 #include <cstdint>
-#include <set>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvane {
@@ -16,14 +19,18 @@ class DeviceWatcher {
   explicit DeviceWatcher(std::string sysTtyDir = "/sys/class/tty");
 
   // One arrival (0x8000) for every device that came since the last look and
-  // one removal (0x8004) for every device that left; removals first.
+  // one removal (0x8004) for every device that left; removals first. A name
+  // that now stands for another device counts as both.
   std::vector<uint32_t> Poll();
 
  private:
-  std::set<std::string> Present() const;
+  // A device's entry as the file system knows it (device and inode numbers
+  // of its folder): a new device under an old name gets a new entry.
+  using Identity = std::pair<uint64_t, uint64_t>;
+  std::map<std::string, Identity> Present() const;
 
   std::string dir_;
-  std::set<std::string> known_;
+  std::map<std::string, Identity> known_;
 };
 
 }  // namespace korvane

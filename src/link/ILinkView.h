@@ -37,6 +37,10 @@ class ILinkView {
   virtual void SendDeviceInfo(int kind, const DeviceInfoRecord& record) = 0;
   // The worker has finished its operation (the progress dialog may close).
   virtual void OperationEnded() = 0;
+
+  // Whether every line that reports a device failure carries its result
+  // code beside the text, for the scripts that read it.
+  virtual bool ShowsResultCodes() const { return false; }
 };
 
 // "[YYYY-MM-DD hh:mm:ss] " in local time, closing space included.

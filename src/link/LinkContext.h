@@ -65,6 +65,9 @@ struct LinkContext {
 
   // A removal seen while the worker runs: the port is closed once it has ended.
   bool closePending = false;
+  // An arrival seen while that close waits: the device may be back, so the
+  // port is reopened right after the close.
+  bool reopenPending = false;
 
   FrameLink Frames() { return FrameLink(*channel, cancel, sequence); }
   bool PortOpen() const { return channel->IsOpen(); }

@@ -23,12 +23,17 @@ void Report(LinkContext& link, const std::string& text, unsigned colour, bool to
 
 std::string ErrorText(const LinkContext& link, int code) { return link.core.LookupText(StrFormat("ERROR_%d", code)); }
 
+std::string FailureLine(const LinkContext& link, const std::string& text, int code) {
+  const bool withCode = link.view && link.view->ShowsResultCodes();
+  return withCode ? text + StrFormat(" (result %d)", code) : text;
+}
+
 std::string OperationName(const LinkContext& link, int kind) { return link.core.LookupText(OperationKey(kind)); }
 
 void ReportResult(LinkContext& link, int code, int kind) {
   link.message.clear();
   link.result.store(code);
-  link.message = OperationName(link, kind) + "\xEF\xBC\x8C" + ErrorText(link, code);  // U+FF0C
+  link.message = OperationName(link, kind) + kResultJoiner + ErrorText(link, code);
 }
 
 void FinalReport(LinkContext& link) {
@@ -36,7 +41,17 @@ void FinalReport(LinkContext& link) {
     link.result.store(kLinkCancelled);
     link.message = OperationName(link, link.request.kind) + ", " + ErrorText(link, kLinkCancelled);
   }
-  if (!link.message.empty()) ReportLog(link, link.message, link.result.load() != 0 ? kColourFailure : kColourSuccess);
+  if (link.message.empty()) return;
+  const int result = link.result.load();
+  if (result != kLinkOk) {
+    ReportLog(link, FailureLine(link, link.message, result), kColourFailure);
+  } else if (link.compareMismatch) {
+    // Every transaction went through, but the answer is no: an operator
+    // reads the last line and the status text, and both must say so.
+    Report(link, link.message, kColourFailure, true, true, true);
+  } else {
+    ReportLog(link, link.message, kColourSuccess);
+  }
 }
 
 void RaiseProgress(LinkContext& link, int value) {

@@ -16,14 +16,24 @@ inline void ReportLog(LinkContext& link, const std::string& text, unsigned colou
 
 // The looked-up text of "ERROR_" followed by the code.
 std::string ErrorText(const LinkContext& link, int code);
+// text as a failure's line for the view: with " (result <code>)" after it
+// when the view shows result codes (scripts read the number, not the text).
+std::string FailureLine(const LinkContext& link, const std::string& text, int code);
 // The looked-up name of an operation kind.
 std::string OperationName(const LinkContext& link, int kind);
 
+// What joins an operation's name and its outcome in a result's message: the
+// full-width comma (U+FF0C).
+inline constexpr const char* kResultJoiner = "\xEF\xBC\x8C";
+
 // Records code as the result, with the kind's name and the code's text joined
-// by the full-width comma as the message; for success too.
+// by kResultJoiner as the message; for success too.
 void ReportResult(LinkContext& link, int code, int kind);
 // After the worker: a user cancel turns the result into 1005; the message is
-// logged in the failure or success colour.
+// logged in the failure or success colour. A comparison that found
+// differences ends in the failure colour although its result is 0, and its
+// verdict goes to the status text as well. A view that shows result codes
+// gets the code after a failure's text.
 void FinalReport(LinkContext& link);
 
 // Where the progress bar stands at the runner's milestones.

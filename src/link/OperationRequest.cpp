@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "core/files/CodeFile.h"
 #include "core/files/ImagePreparation.h"
 #include "core/model/ChipDescription.h"
 #include "core/model/CoreContext.h"
+#include "core/text/MessageBox.h"
 #include "link/OperationKind.h"
 
 namespace korvane {
@@ -83,6 +85,23 @@ bool PrepareRequestImage(OperationRequest& request, ChipDescription& desc) {
   request.writeLength[kLinkAreaConf] = core.layout.confSize;
   request.writeLength[kLinkAreaOption] = core.layout.optionSize;
   request.writeLength[kLinkAreaCode] = core.image.codeLength;
+  return true;
+}
+
+bool AddProjectOptionBytes(OperationRequest& request, ChipDescription& desc) {
+  if (request.Areas() != WithOptionBytes(kSelectCode)) return true;
+  CoreContext& core = desc.Context();
+  if (!desc.HasTree()) {
+    core.ShowMessage(core.LookupText("CODE_WRITE_NEEDS_PROJECT"), MB_OK | MB_ICONERROR);
+    return false;
+  }
+  if (request.codePath.empty()) request.codePath = GetCodeFilePath(desc);
+  if (!PrepareImage(desc, false, request.codePath, true)) return false;
+  const uint32_t start = std::min(core.layout.optionStart, kImageSize);
+  const uint32_t length = std::min(core.layout.optionSize, kImageSize - start);
+  if (request.image.size() < kImageSize) request.image.resize(kImageSize, kBlankByte);
+  std::copy_n(core.image.bytes.begin() + start, length, request.image.begin() + start);
+  request.writeLength[kLinkAreaOption] = length;
   return true;
 }
 

@@ -73,6 +73,16 @@ OperationRequest BurnConfigRequest(const BurnConfigRecord& record);
 // write. False, the failure shown, when the image cannot be prepared.
 bool PrepareRequestImage(OperationRequest& request, ChipDescription& desc);
 
+// A write of the code area also writes and burns the option area, so the
+// option bytes that go with the code must be the project's: the option area
+// of desc's image prepared with its code file (the request's, or the
+// project's when the request names none), the layout's option size long.
+// Requests that do not carry option bytes with code are left as they are.
+// False, the reason shown, when no description is loaded
+// ("CODE_WRITE_NEEDS_PROJECT") or its image cannot be prepared; the request
+// must not start then.
+bool AddProjectOptionBytes(OperationRequest& request, ChipDescription& desc);
+
 // Copies up to count bytes into destination; returns how many it copied.
 using ByteSource = std::function<uint32_t(uint8_t* destination, uint32_t count)>;
 

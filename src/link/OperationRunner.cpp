@@ -112,18 +112,22 @@ struct CompareKeys {
   const char* deviceLabel;
   const char* equal;
   const char* different;
+  const char* name;  // the area in the verdict of a comparison that found differences
 };
 
 constexpr CompareKeys kCompareKeys[] = {
-    {AreaKind::Conf, "PC_CONF_CHECKSUM", "ARM_CONF_CHECKSUM", "CONF_CHECKSUM_SUCCESS", "CONF_CHECKSUM_FAIL"},
-    {AreaKind::Code, "PC_CODE_CHECKSUM", "ARM_CODE_CHECKSUM", "CODE_CHECKSUM_SUCCESS", "CODE_CHECKSUM_FAIL"},
+    {AreaKind::Conf, "PC_CONF_CHECKSUM", "ARM_CONF_CHECKSUM", "CONF_CHECKSUM_SUCCESS", "CONF_CHECKSUM_FAIL",
+     "CHECKSUM_AREA_CONF"},
+    {AreaKind::Code, "PC_CODE_CHECKSUM", "ARM_CODE_CHECKSUM", "CODE_CHECKSUM_SUCCESS", "CODE_CHECKSUM_FAIL",
+     "CHECKSUM_AREA_CODE"},
     {AreaKind::Option, "PC_OPTION_CHECKSUM", "ARM_OPTION_CHECKSUM", "OPTION_CHECKSUM_SUCCESS",
-     "OPTION_CHECKSUM_FAIL"},
+     "OPTION_CHECKSUM_FAIL", "CHECKSUM_AREA_OPTION"},
 };
 
 // The PC's checksum of the area in the request's image against the one the
 // programmer reports. A mismatch is logged and remembered in
-// compareMismatch; only a failed read sets the result.
+// compareMismatch; a read that fails sets the result and is logged with
+// its error, so that the area is never taken for compared.
 void CompareStep(LinkContext& link, int kind, const CompareKeys& keys) {
   const AreaFacts& x = FactsOf(keys.area);
   const uint32_t start = link.core.layout.Start(keys.area);
@@ -133,11 +137,19 @@ void CompareStep(LinkContext& link, int kind, const CompareKeys& keys) {
   uint32_t device = 0;
   const int result = ReadChecksum(link, x.selector, start, size, device);
   ReportResult(link, result, kind);
-  if (result != kLinkOk) return;
+  const CoreContext& core = link.core;
+  if (result != kLinkOk) {
+    ReportLog(link,
+              FailureLine(link,
+                          StrFormat("%s:0x%08X  %s (%s)", core.LookupText(keys.pcLabel).c_str(), pc,
+                                    core.LookupText(keys.deviceLabel).c_str(), ErrorText(link, result).c_str()),
+                          result),
+              kColourFailure);
+    return;
+  }
   link.compared[x.index] = {true, pc, device};
   const bool same = pc == device;
   if (!same) link.compareMismatch |= x.checkBit;
-  const CoreContext& core = link.core;
   ReportLog(link,
             StrFormat("%s:0x%08X  %s:0x%08X (%s)", core.LookupText(keys.pcLabel).c_str(), pc,
                       core.LookupText(keys.deviceLabel).c_str(), device,
@@ -145,21 +157,48 @@ void CompareStep(LinkContext& link, int kind, const CompareKeys& keys) {
             same ? kColourSuccess : kColourFailure);
 }
 
+// The verdict of a comparison that found differences: the kind's name and
+// the differing areas, joined as a result's message is.
+std::string MismatchVerdict(const LinkContext& link, int kind) {
+  std::string areas;
+  for (const CompareKeys& keys : kCompareKeys) {
+    if (!(link.compareMismatch & CheckBitOf(keys.area))) continue;
+    if (!areas.empty()) areas += ", ";
+    areas += link.core.LookupText(keys.name);
+  }
+  return OperationName(link, kind) + kResultJoiner + FormatText(link.core.LookupText("CHECKSUM_MISMATCH"), areas);
+}
+
 // Opens the programmer, takes the area sizes it reports, and compares the
 // areas of the check mask in table order, each whatever the one before
-// found; the result left is that of the last transaction.
+// found. An area that could not be compared makes the operation fail with
+// the first such failure; otherwise areas that differ end it with the
+// mismatch verdict instead of the success text, while the result stays 0
+// (every transaction went through).
 void RunCompare(LinkContext& link, int kind) {
   OperationRecord record;
   OpenOperation(link, kind, false, record);
   for (const AreaFacts& x : kAreaFacts) link.readSize[x.index] = record.info.field[x.lengthField];
-  if (Ok(link)) {
-    for (const CompareKeys& keys : kCompareKeys) {
-      if (!(link.request.checkMask & CheckBitOf(keys.area))) continue;
-      CompareStep(link, kind, keys);
-      if (keys.area == AreaKind::Conf && Ok(link)) RaiseProgress(link, kProgressHalfCompared);
-    }
+  if (!Ok(link)) {
+    CloseOperation(link, kind, record);
+    return;
+  }
+  int failed = kLinkOk;
+  for (const CompareKeys& keys : kCompareKeys) {
+    if (!(link.request.checkMask & CheckBitOf(keys.area))) continue;
+    CompareStep(link, kind, keys);
+    if (failed == kLinkOk) failed = link.result.load();
+    if (keys.area == AreaKind::Conf && Ok(link)) RaiseProgress(link, kProgressHalfCompared);
+  }
+  if (failed != kLinkOk) {
+    // The programmer's session still ends when it answers, but the bar
+    // stays where the failure left it.
+    if (Ok(link)) ReportResult(link, link.Frames().Exchange(kCmdEnd), kind);
+    ReportResult(link, failed, kind);
+    return;
   }
   CloseOperation(link, kind, record);
+  if (Ok(link) && link.compareMismatch) link.message = MismatchVerdict(link, kind);
 }
 
 }  // namespace
@@ -262,6 +301,7 @@ bool StartWorker(LinkContext& link, OperationRequest request) {
     link.worker.join();
   }
   link.request = std::move(request);
+  link.compareMismatch = 0;
   link.userCancel.store(0);
   link.cancel.store(0);
   link.result.store(0);

@@ -77,6 +77,26 @@ TEST_F(KorvaneAppTest, NoToTheLanguageQuestionStoresTheLanguageAndKeepsTheInterf
   EXPECT_EQ(Stored("DuiLanguage").toInt(), kLangEnglish);
 }
 
+// The tick shows the language stored for the next start, never one the
+// user chose without a switch: choosing the running language again, after a
+// switch answered No, stores nothing, so the tick stays where it was.
+TEST_F(KorvaneAppTest, TheLanguageTickShowsTheStoredLanguage) {
+  answer = [](const std::string&) { return IDNO; };
+  std::vector<std::pair<bool, bool>> ticks;  // (Chinese, English) after each choice
+  Run({[&](CDuiHandlerMain&, CDuiDialog& d) {
+    auto tick = [&] { ticks.push_back({d.FindControl("item_chinese")->GetCheck(), d.FindControl("item_english")->GetCheck()}); };
+    d.FindControl("item_english")->Action()->trigger();
+    test::Pump();
+    tick();
+    d.FindControl("item_chinese")->Action()->trigger();
+    test::Pump();
+    tick();
+  }});
+  EXPECT_EQ(boxes.size(), 1u) << "the running language asks nothing";
+  EXPECT_EQ(Stored("DuiLanguage").toInt(), kLangEnglish);
+  EXPECT_EQ(ticks, (std::vector<std::pair<bool, bool>>{{false, true}, {false, true}}));
+}
+
 TEST_F(KorvaneAppTest, YesRebuildsTheWholeInterfaceInTheNewLanguage) {
   answer = [](const std::string&) { return IDYES; };
   CDuiHandlerMain* firstHandler = nullptr;

@@ -108,26 +108,83 @@ TEST_F(DeviceOperationsTest, TheProgressDialogClosesItsOwnModalLoopWhenTheWorker
   });
 }
 
-TEST_F(DeviceOperationsTest, AVerifyWithOneChangedAreaLogsAFailureAndASuccessAndEndsInSuccess) {
-  RunWithSim([&](CDuiHandlerMain& main, CDuiDialog&) {
+// The checksum comparison after a download: with nothing changed, with the
+// conf area changed, and with every area changed (another code file). A
+// difference ends it with the verdict naming the areas, in red, in the log
+// and the status bar; the result stays 0.
+TEST_F(DeviceOperationsTest, AVerifyEndsWithAVerdictThatNamesTheDifferingAreas) {
+  RunWithSim([&](CDuiHandlerMain& main, CDuiDialog& d) {
     ASSERT_TRUE(LoadChip(main));
     Download(main);
-    Item(main, "cfgVersion")->value = "42";  // the conf area now differs from the tool's
-    play["dlg_select_checksum_type"] = [&](CDuiDialog& d) {
-      EXPECT_TRUE(d.FindControl("ConfArea")->GetCheck());
-      EXPECT_TRUE(d.FindControl("CodeArea")->GetCheck());
-      EXPECT_EQ(d.FindControl("CodePathEdit")->GetText(), GetCodeFilePath(main.Description()));
-      EXPECT_EQ(d.parentWidget(), nullptr) << "the checksum dialog opens on its own";
-      return ClickOk(d);
+    const std::string ownCode = GetCodeFilePath(main.Description());
+    std::string codePath = ownCode;
+    play["dlg_select_checksum_type"] = [&](CDuiDialog& dialog) {
+      EXPECT_TRUE(dialog.FindControl("ConfArea")->GetCheck());
+      EXPECT_TRUE(dialog.FindControl("CodeArea")->GetCheck());
+      EXPECT_EQ(dialog.FindControl("CodePathEdit")->GetText(), ownCode);
+      EXPECT_EQ(dialog.parentWidget(), nullptr) << "the checksum dialog opens on its own";
+      dialog.FindControl("CodePathEdit")->SetText(codePath);
+      return ClickOk(dialog);
     };
+    CDuiControl* status = d.FindControl("txtStatusbar");
+    const std::string name = Text("COMMAND_READ_CHECK_REQ") + "\xEF\xBC\x8C";
+    auto verdict = [&](const std::string& areas) {
+      return name + FormatText(Text("CHECKSUM_MISMATCH"), areas);
+    };
+    const std::string conf = Text("CHECKSUM_AREA_CONF"), code = Text("CHECKSUM_AREA_CODE"),
+                      option = Text("CHECKSUM_AREA_OPTION");
+
+    // Nothing changed: the success text, and the status bar is left alone.
+    status->SetText("before");
     EXPECT_NE(Click(main, "checksum"), 0);
     EXPECT_EQ(context->link.request.checkMask, 7u);
+    EXPECT_EQ(LogLines(main).back(), ResultLine("COMMAND_READ_CHECK_REQ", 0));
+    EXPECT_EQ(LineColour(main, LogLines(main).back()), kDarkBlue);
+    EXPECT_EQ(status->GetText(), "before");
+
+    // The conf area differs from the tool's.
+    Item(main, "cfgVersion")->value = "42";
+    EXPECT_NE(Click(main, "checksum"), 0);
     EXPECT_EQ(LineColour(main, Text("CONF_CHECKSUM_FAIL")), kRed);
     EXPECT_EQ(LineColour(main, Text("CODE_CHECKSUM_SUCCESS")), kDarkBlue);
     EXPECT_EQ(LineColour(main, Text("OPTION_CHECKSUM_SUCCESS")), kDarkBlue);
-    EXPECT_EQ(LogLines(main).back(), ResultLine("COMMAND_READ_CHECK_REQ", 0));
-    EXPECT_EQ(LineColour(main, LogLines(main).back()), kDarkBlue);
+    EXPECT_EQ(LogLines(main).back(), verdict(conf));
+    EXPECT_EQ(LineColour(main, LogLines(main).back()), kRed);
+    EXPECT_EQ(status->GetText(), verdict(conf));
+    EXPECT_EQ(status->TextColor(), 0xFFFF0000u);
+    EXPECT_EQ(context->link.result.load(), 0);
+
+    // Every area differs: another code file brings other code and option bytes.
+    codePath = std::string(KORVANE_BIN_DIR) + "/xml/orvik/chips/KV5210.hex";
+    EXPECT_NE(Click(main, "checksum"), 0);
+    EXPECT_EQ(LogLines(main).back(), verdict(conf + ", " + code + ", " + option));
+    EXPECT_EQ(LineColour(main, LogLines(main).back()), kRed);
+    EXPECT_EQ(status->GetText(), verdict(conf + ", " + code + ", " + option));
+    EXPECT_EQ(context->link.result.load(), 0);
   });
+}
+
+// A compare that cannot read the programmer's checksum ends the operation
+// with that failure, although the areas after it are compared and match.
+TEST_F(DeviceOperationsTest, AVerifyWhoseReadFailsEndsInThatFailure) {
+  RunWithSim(
+      [&](CDuiHandlerMain& main, CDuiDialog&) {
+        ASSERT_TRUE(LoadChip(main));
+        Download(main);
+        play["dlg_select_checksum_type"] = Choose({"ConfArea", "CodeArea"});
+        EXPECT_NE(Click(main, "checksum"), 0);
+        const std::string failure = ResultLine("COMMAND_READ_CHECK_REQ", 33);
+        EXPECT_EQ(LogLines(main).back(), failure);
+        EXPECT_EQ(LineColour(main, failure), kRed);
+        EXPECT_TRUE(HasLine(main, Text("ARM_CONF_CHECKSUM") + " (" + Text("ERROR_33") + ")"));
+        EXPECT_EQ(LineColour(main, Text("ARM_CONF_CHECKSUM") + " (" + Text("ERROR_33") + ")"), kRed);
+        EXPECT_EQ(LineColour(main, Text("CODE_CHECKSUM_SUCCESS")), kDarkBlue);
+        EXPECT_EQ(LineColour(main, Text("OPTION_CHECKSUM_SUCCESS")), kDarkBlue);
+        EXPECT_EQ(context->link.result.load(), 33);
+        ASSERT_FALSE(bar.empty());
+        EXPECT_LT(bar.back(), 100);
+      },
+      {"--fault", "status:10:1"});
 }
 
 TEST_F(DeviceOperationsTest, AChipOfAnotherTypeIsNamedAndNothingIsRead) {
@@ -233,6 +290,30 @@ TEST_F(DeviceOperationsTest, AnImportedFileLargerThanTheAreaSendsOnlyTheAreasSiz
     EXPECT_EQ(context->link.request.checkMask, 1u);
     EXPECT_EQ(LineColour(main, Text("CONF_CHECKSUM_SUCCESS")), kDarkBlue);
     EXPECT_FALSE(HasLine(main, Text("CODE_CHECKSUM_SUCCESS")));
+  });
+}
+
+// The code area goes out with its option bytes: the project's, not blank ones.
+TEST_F(DeviceOperationsTest, WritingTheCodeAreaSendsTheProjectsOptionBytes) {
+  RunWithSim([&](CDuiHandlerMain& main, CDuiDialog&) {
+    ASSERT_TRUE(LoadChip(main));
+    const std::string path = logDir.filePath("code.bin").toStdString();
+    std::ofstream(path, std::ios::binary) << std::string(1024, '\x11');
+    nextFile = path;
+    Click(main, "btn-import");
+    nextFile.clear();
+    play["dlg_select_flash_type"] = Choose({"CodeArea"});
+    EXPECT_NE(Click(main, "btn-write-tool"), 0);
+    EXPECT_EQ(LogLines(main).back(), ResultLine("COMMAND_WRITE_TOOL_CODE_FLASH_REQ", 0));
+    const CoreContext& core = context->core;
+    const std::vector<uint8_t> own(core.image.bytes.begin() + core.layout.optionStart,
+                                   core.image.bytes.begin() + core.layout.optionStart + core.layout.optionSize);
+    ASSERT_EQ(own[0], 0x5A) << "the project's option bytes";
+
+    play["dlg_select_flash_type"] = Choose({"OptionArea"});
+    EXPECT_NE(Click(main, "btn-read-tool"), 0);
+    test::Pump();
+    EXPECT_EQ(HexWindowBytes(main), own);
   });
 }
 

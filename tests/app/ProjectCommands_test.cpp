@@ -2,12 +2,16 @@
 // save prompt when the window closes.
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
+
+#include <QTimer>
 
 #include "EditorFixture.h"
 #include "app/AppContext.h"
 #include "core/files/CodeFile.h"
 #include "core/text/TextFormat.h"
+#include "dui/DuiFileDialog.h"
 
 namespace korvane {
 namespace {
@@ -67,7 +71,8 @@ TEST_F(ProjectCommandsTest, NewEditSaveAsAndReopenKeepTheValueAndTheCodeFile) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
     EXPECT_NE(Click(main, "open"), 0);
     EXPECT_FALSE(saves.back());
-    EXPECT_EQ(requests.back().filter, "XML File(*.xml)|*.xml||All File(*.*)|*.*||");
+    // The user can choose either entry of the open dialog.
+    EXPECT_EQ(QtFileFilter(requests.back().filter).toStdString(), "XML File(*.xml);;All File(*.*)");
     ASSERT_TRUE(main.Description().HasTree());
     EXPECT_EQ(main.Description().functionName, "PB_2C1A");
     EXPECT_EQ(main.Description().modified, 0);
@@ -233,6 +238,96 @@ TEST_F(ProjectCommandsTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow
   }});
   EXPECT_NE(FileText(project).find("value=\"55\""), std::string::npos);
 }
+
+// Message boxes run their own modal loops here, and the user answers a box
+// only once it has shown on top for a while. A value out of range left in the
+// grid's editor is committed by "new", "open" or the window's close; its
+// warning arrives while the save prompt is up and opens over it. The prompt
+// must survive that and return the button its user pressed.
+enum class Leave { New, Open, Close };
+
+class SavePromptUnderAWarningTest : public EditorFixture, public ::testing::WithParamInterface<Leave> {
+ protected:
+  struct Answered {
+    std::string text;
+    int result;
+  };
+
+  AppOptions RealBoxes() {
+    AppOptions o = Options();
+    o.modalHook = [this, inner = o.modalHook](CDuiDialog& d) {
+      if (d.Name() != "dlg_msgbox") return inner(d);
+      const std::string text = d.FindControl("msgbox.text")->GetText();
+      int set = -1;
+      for (int n = 0; n <= 9; ++n)
+        if (CDuiControl* c = d.FindControl("msgbox.type." + std::to_string(n)); c && c->IsVisible()) set = n;
+      boxes.push_back({text, "", set});
+      const int reply = answer(text);
+      const char* button = reply == IDYES ? "yes" : reply == IDNO ? "no" : reply == IDCANCEL ? "cancel" : "ok";
+      auto* user = new QTimer(&d);
+      auto shownTicks = std::make_shared<int>(0);
+      QObject::connect(user, &QTimer::timeout, &d, [&d, set, button, shownTicks] {
+        const bool onTop = d.isVisible() && d.System().FindDialog("dlg_msgbox") == &d;
+        *shownTicks = onTop ? *shownTicks + 1 : 0;
+        if (*shownTicks < 5) return;
+        CDuiControl* c = d.FindControl("msgbox.type." + std::to_string(set) + "." + button);
+        if (auto* b = c ? qobject_cast<QPushButton*>(c->Widget()) : nullptr; b && b->isVisible()) b->click();
+      });
+      user->start(20);
+      const int result = d.ExecModal();
+      answered.push_back({text, result});
+      return result;
+    };
+    return o;
+  }
+
+  std::vector<Answered> answered;
+};
+
+TEST_P(SavePromptUnderAWarningTest, ThePromptOutlivesTheWarningAndItsAnswerCounts) {
+  const std::string warning = Text("MAXMIN_Value_Notify") + "0 ~ 255!";
+  bool closed = false;
+  const int status = AppFixture::Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+    NewProject(main);
+    SelectNode(main, "advanced");
+    auto* line = qobject_cast<QLineEdit*>(main.PropertyGrid()->StartEditing(Item(main, "usbAThreshold")));
+    ASSERT_NE(line, nullptr);
+    line->setText("300");
+    switch (GetParam()) {
+      case Leave::New:
+        Click(main, "new");
+        EXPECT_EQ(typeDialogs, 2) << "the command went on after the prompt";
+        break;
+      case Leave::Open:
+        Click(main, "open");
+        EXPECT_EQ(requests.size(), 1u) << "the command went on after the prompt";
+        break;
+      case Leave::Close:
+        EXPECT_TRUE(d.EndDialog(2));
+        closed = test::PumpUntil([&] { return d.Finished(); });
+        break;
+    }
+    // "new" replaced the project; otherwise the capped value is in it.
+    if (GetParam() != Leave::New) {
+      EXPECT_EQ(Item(main, "usbAThreshold")->value, "255");
+    }
+  }}, RealBoxes());
+  EXPECT_EQ(status, 0);
+  if (GetParam() == Leave::Close) {
+    EXPECT_TRUE(closed) << "the window closed on the prompt's answer";
+  }
+  // The warning was answered inside the prompt's loop, then the prompt.
+  ASSERT_GE(answered.size(), 2u);
+  EXPECT_EQ(answered[0].text, warning);
+  EXPECT_EQ(answered[0].result, IDOK);
+  EXPECT_EQ(answered[1].text, Text("SaveNotify"));
+  EXPECT_EQ(answered[1].result, IDNO);
+}
+
+INSTANTIATE_TEST_SUITE_P(Leaving, SavePromptUnderAWarningTest, ::testing::Values(Leave::New, Leave::Open, Leave::Close),
+                         [](const ::testing::TestParamInfo<Leave>& info) {
+                           return info.param == Leave::New ? "New" : info.param == Leave::Open ? "Open" : "Close";
+                         });
 
 }  // namespace
 }  // namespace korvane

@@ -98,6 +98,23 @@ TEST_F(DeviceCommandsTest, AreasRoundTripAndWritesAreCappedAtTheAreaSize) {
   EXPECT_TRUE(std::filesystem::is_directory(dir / "taken" / "x"));
 }
 
+// The code area goes out with its option bytes, and those are the project's.
+TEST_F(DeviceCommandsTest, WritingTheCodeAreaSendsTheProjectsOptionBytes) {
+  StartSim();
+  ASSERT_EQ(Cli("download " + project + Port() + " --target chip").status, 0);
+  ASSERT_EQ(Cli("read-area " + project + Port() + " --target chip --area option -o " + (dir / "own.bin").string()).status, 0);
+  const std::string own = Slurp(dir / "own.bin");
+  ASSERT_EQ(own.substr(0, 4), "\x5A\x3C\xA5\xC3");
+
+  std::ofstream((dir / "code.bin").string(), std::ios::binary) << std::string(1024, '\x11');
+  const CliRun write = Cli("write-area " + project + Port() + " --target tool --area code -i " + (dir / "code.bin").string());
+  ASSERT_EQ(write.status, 0) << write.err;
+  ASSERT_EQ(Cli("read-area " + project + Port() + " --target tool --area option -o " + (dir / "tool.bin").string()).status, 0);
+  EXPECT_EQ(Slurp(dir / "tool.bin"), own);
+  ASSERT_EQ(Cli("read-area " + project + Port() + " --target tool --area code -o " + (dir / "back.bin").string()).status, 0);
+  EXPECT_EQ(Slurp(dir / "back.bin").substr(0, 1024), std::string(1024, '\x11'));
+}
+
 TEST_F(DeviceCommandsTest, ReadSavesTheItemsAndBurnConfigEditsTheMask) {
   StartSim();
   ASSERT_EQ(Cli("download " + project + Port() + " --target chip").status, 0);
@@ -110,6 +127,46 @@ TEST_F(DeviceCommandsTest, ReadSavesTheItemsAndBurnConfigEditsTheMask) {
   EXPECT_EQ(shown.out, "mask 0x07\ncode on\nconf on\n");
   EXPECT_EQ(Cli("burn-config --conf" + Port()).status, 0);
   EXPECT_EQ(Cli("burn-config" + Port()).out, "mask 0x02\ncode off\nconf on\n");
+}
+
+// The last line of stderr, time stamp and all.
+std::string LastLine(const std::string& text) {
+  const size_t end = text.find_last_not_of('\n');
+  if (end == std::string::npos) return std::string();
+  const size_t start = text.rfind('\n', end);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+// A comparison that finds differences says so on its last line and exits 4;
+// a read that fails outranks it with exit 3 and its error and code.
+TEST_F(DeviceCommandsTest, VerifyEndsWithItsVerdict) {
+  StartSim({"--fault", "badcheck:10:2"});
+  ASSERT_EQ(Cli("download " + project + Port()).status, 0);
+  const std::string otherCode = std::string(KORVANE_BIN_DIR) + "/xml/orvik/chips/KV5210.hex";
+
+  const CliRun failed = Cli("--lang en-us verify " + project + Port() + " --code-file " + otherCode);
+  EXPECT_EQ(failed.status, 3) << failed.err;
+  EXPECT_TRUE(LastLine(failed.err).ends_with("Checksum comparison，Wrong check byte in the programmer's answer (result 1004)"))
+      << failed.err;
+  // Every line that names the failure carries its number, the area's too.
+  {
+    std::istringstream lines(failed.err);
+    int named = 0;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find("Wrong check byte") == std::string::npos) continue;
+      ++named;
+      EXPECT_TRUE(line.ends_with("(result 1004)")) << line;
+    }
+    EXPECT_EQ(named, 2) << failed.err;
+  }
+
+  const CliRun differ = Cli("--lang en-us verify " + project + Port() + " --code-file " + otherCode);
+  EXPECT_EQ(differ.status, 4) << differ.err;
+  EXPECT_TRUE(LastLine(differ.err).ends_with("Checksum comparison，Checksums differ: code, option")) << differ.err;
+
+  const CliRun same = Cli("--lang en-us verify " + project + Port());
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_TRUE(LastLine(same.err).ends_with("Checksum comparison，Success")) << same.err;
 }
 
 TEST_F(DeviceCommandsTest, PortsComeFromTheSavedSettingsWhenNotGiven) {
@@ -132,6 +189,8 @@ TEST_F(DeviceCommandsTest, ExitStatusesOfFailures) {
   const CliRun failed = Cli("download " + project + Port());
   EXPECT_EQ(failed.status, 3);
   EXPECT_NE(failed.err.find("，"), std::string::npos) << failed.err;
+  EXPECT_NE(failed.err.find("Programmer error, status 33 (result 33)\n"), std::string::npos)
+      << "scripts get the number beside the text: " << failed.err;
   EXPECT_EQ(Cli("write-area " + project + Port() + " --target tool --area code -i " + (dir / "none.bin").string()).status, 2);
   EXPECT_EQ(Cli("ports").status, 0);
 }

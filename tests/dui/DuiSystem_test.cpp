@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QPointer>
 #include <QTimer>
 
 #include "support/GuiTestApp.h"
@@ -469,15 +471,25 @@ TEST_F(DuiSystemTest, ADialogHandlerRunsItsTemplateAndIsReleasedByTheFramework) 
   EXPECT_TRUE(system->Handlers().empty());
 }
 
-TEST(DuiModalRun, AMessageBoxRunsItsOwnLoopUntilAButtonAnswers) {
-  GuiApp();
+// A started framework whose message boxes run their real modal loops.
+class DuiModalRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GuiApp();
+    DuiOptions o;
+    o.archivePath = ArchivePath();
+    o.singleInstance = false;
+    o.logDir = dir.path().toStdString();
+    started = std::make_unique<DuiSystem>(o);
+    ASSERT_EQ(started->Start(nullptr), DuiSystem::StartResult::Started);
+  }
+
   QTemporaryDir dir;
-  DuiOptions o;
-  o.archivePath = ArchivePath();
-  o.singleInstance = false;
-  o.logDir = dir.path().toStdString();
-  DuiSystem system(o);
-  ASSERT_EQ(system.Start(nullptr), DuiSystem::StartResult::Started);
+  std::unique_ptr<DuiSystem> started;
+};
+
+TEST_F(DuiModalRun, AMessageBoxRunsItsOwnLoopUntilAButtonAnswers) {
+  DuiSystem& system = *started;
   // The user: once the box shows, press Enter (the default button, Yes).
   QTimer::singleShot(50, [&] {
     CDuiDialog* box = system.FindDialog("dlg_msgbox");
@@ -491,11 +503,51 @@ TEST(DuiModalRun, AMessageBoxRunsItsOwnLoopUntilAButtonAnswers) {
   EXPECT_EQ(system.ShowMessageBox(nullptr, "Save?", "", MB_YESNOCANCEL | MB_ICONQUESTION), IDCANCEL);
 }
 
+// A warning posted while the save prompt is up opens a second box over it:
+// neither closes the other, and each returns the button its user pressed.
+// The user answers each box only while it shows.
+TEST_F(DuiModalRun, ABoxOpenedOverAnotherLeavesItOpen) {
+  DuiSystem& system = *started;
+  auto textOf = [](CDuiDialog* box) { return box ? box->FindControl("msgbox.text")->GetText() : std::string(); };
+  auto click = [](CDuiDialog* box, const std::string& button) {
+    auto* b = qobject_cast<QPushButton*>(box->FindControl(button)->Widget());
+    ASSERT_NE(b, nullptr) << button;
+    ASSERT_TRUE(b->isVisible()) << button;
+    b->click();
+  };
+  int warning = -1;
+  QPointer<CDuiDialog> prompt;
+  QTimer::singleShot(50, [&] {
+    prompt = system.FindDialog("dlg_msgbox");
+    ASSERT_EQ(textOf(prompt), "Save?");
+    ASSERT_TRUE(prompt->isVisible());
+    QTimer::singleShot(50, [&] {
+      CDuiDialog* box = system.FindDialog("dlg_msgbox");
+      ASSERT_EQ(textOf(box), "Out of range") << "the later box is the one found";
+      ASSERT_TRUE(box->isVisible());
+      EXPECT_TRUE(prompt && prompt->isVisible()) << "the prompt stays up under the warning";
+      click(box, "msgbox.type.0.ok");
+    });
+    warning = system.ShowMessageBox(nullptr, "Out of range", "", MB_OK | MB_ICONWARNING);
+    QTimer::singleShot(50, [&] {
+      ASSERT_TRUE(prompt && prompt->isVisible() && !prompt->Finished()) << "the prompt outlived the warning";
+      EXPECT_EQ(system.FindDialog("dlg_msgbox"), prompt.data());
+      click(prompt, "msgbox.type.3.no");
+    });
+  });
+  EXPECT_EQ(system.ShowMessageBox(nullptr, "Save?", "", MB_YESNOCANCEL | MB_ICONQUESTION), IDNO);
+  EXPECT_EQ(warning, IDOK);
+  EXPECT_EQ(system.FindDialog("dlg_msgbox"), nullptr);
+}
+
 TEST(DuiFileFilter, WindowsFiltersBecomeQtFilters) {
   const std::pair<const char*, const char*> cases[] = {
       {"Bin File(*.bin)|*.bin||", "Bin File(*.bin)"},
       {"Log File(*.log)|*.log||", "Log File(*.log)"},
       {"Images|*.png;*.jpg|All|*.*||", "Images (*.png *.jpg);;All (*.*)"},
+      // An empty field ends the list: nothing after "||" becomes an entry.
+      {"XML File(*.xml)|*.xml||All File(*.*)|*.*||", "XML File(*.xml)"},
+      {"Images|*.png|All|", "Images (*.png)"},
       {"", ""},
   };
   for (const auto& [windows, qt] : cases) EXPECT_EQ(QtFileFilter(windows).toStdString(), qt) << windows;

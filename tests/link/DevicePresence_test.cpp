@@ -1,6 +1,7 @@
 #include "link/DevicePresence.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -94,6 +95,50 @@ TEST_F(DevicePresenceTest, ARemovalNeverClosesThePortUnderTheWorker) {
   EXPECT_EQ(view.log.back().text, "Device offline");
 }
 
+// Unplugged and plugged back while an operation runs: the close waits for
+// the worker, and the arrival seen meanwhile reopens the port after it when
+// the device is there again.
+TEST_F(DevicePresenceTest, APlugBackDuringTheOperationReopensAfterTheDeferredClose) {
+  for (const bool back : {true, false}) {
+    SCOPED_TRACE(back ? "device back" : "device still away");
+    if (!link.port.IsOpen()) {
+      Point();
+      ASSERT_TRUE(link.port.Reopen(link.settings));
+    }
+    view.log.clear();
+    pty->HangUp();
+    link.epiloguePauseMs = 400;
+    ASSERT_TRUE(StartWorker(link, DeviceInfoRequest(TargetKind::Tool)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(link.WorkerRunning());
+    OnDeviceChange(link, kDeviceRemoveComplete);
+    ASSERT_TRUE(link.closePending);
+    pty = std::make_unique<PseudoTerminal>();
+    if (back) Point();
+    else ::unlink(name.c_str());
+    OnDeviceChange(link, kDeviceArrival);
+    EXPECT_TRUE(link.closePending) << "the close still waits for the worker";
+    ASSERT_TRUE(WaitWorker(link));
+    EXPECT_EQ(link.port.IsOpen(), back);
+    std::vector<std::string> lines;
+    for (const auto& line : view.log)
+      if (line.text.starts_with("Device ")) lines.push_back(line.text);
+    EXPECT_EQ(lines, back ? (std::vector<std::string>{"Device offline", "Device online"})
+                          : (std::vector<std::string>{"Device offline"}));
+    EXPECT_FALSE(link.reopenPending);
+    if (back) {
+      // The reopened port is the new device's: what is written reaches it.
+      uint32_t written = 0;
+      ASSERT_EQ(link.port.Write(reinterpret_cast<const uint8_t*>("k"), 1, written), 0);
+      pollfd p{pty->master, POLLIN, 0};
+      ASSERT_EQ(::poll(&p, 1, 1000), 1);
+      char c = 0;
+      EXPECT_EQ(::read(pty->master, &c, 1), 1);
+      EXPECT_EQ(c, 'k');
+    }
+  }
+}
+
 TEST(DeviceInfoLines, FormatsOfTheInformationLines) {
   CoreContext core;
   test::SetTestLayout(core);
@@ -151,6 +196,15 @@ TEST(DeviceWatcher, ReportsDevicesThatCameAndWent) {
   fs::remove_all(dir / "ttyUSB0");
   fs::create_directories(dir / "ttyACM0" / "device");
   EXPECT_EQ(watcher.Poll(), (std::vector<uint32_t>{kDeviceRemoveComplete, kDeviceArrival}));
+
+  // Unplugged and plugged back between two looks: the name is the same, the
+  // device is another. (The old entry is kept aside until the new one exists,
+  // so that the new one cannot be given the old one's number.)
+  fs::rename(dir / "ttyACM0", dir / "gone");
+  fs::create_directories(dir / "ttyACM0" / "device");
+  fs::remove_all(dir / "gone");
+  EXPECT_EQ(watcher.Poll(), (std::vector<uint32_t>{kDeviceRemoveComplete, kDeviceArrival}));
+  EXPECT_TRUE(watcher.Poll().empty());
 }
 
 }  // namespace

@@ -195,6 +195,143 @@ TEST_F(OperationRunnerTest, CompareReportsEachAreaAndAMismatchIsNoError) {
   EXPECT_EQ(link.readSize[kLinkAreaCode], 0x200u);
 }
 
+// A comparison of all three areas whose sizes the tool reports, with the
+// tool holding the PC's bytes in the areas named by `same` (check bits) and
+// other bytes in the rest.
+struct CompareTest : OperationRunnerTest {
+  struct Area {
+    uint8_t selector;
+    uint32_t start, length, bit;
+  };
+  static constexpr Area kAreas[] = {
+      {kSelectConf, 0x8000, 0x200, kCheckConf}, {kSelectCode, 0, 0x200, kCheckCode}, {kSelectOption, 0x10000, 0x10, kCheckOption}};
+
+  explicit CompareTest(uint32_t same = 7) { Prepare(same); }
+  void Prepare(uint32_t same) {
+    R& info = model.Info(TargetKind::Tool);
+    info.field[R::ConfLength] = 0x200;
+    info.field[R::CodeLength] = 0x200;
+    info.field[R::OptionLength] = 0x10;
+    for (const Area& a : kAreas)
+      for (uint32_t i = 0; i < a.length; ++i) {
+        const uint8_t pc = link.request.image[a.start + i];
+        model.SetByte(TargetKind::Tool, a.selector, a.start + i, (same & a.bit) ? pc : uint8_t(~pc));
+      }
+    link.request.checkMask = 7;
+  }
+  // Runs the comparison and its final report, as a front end does.
+  int Compare() {
+    const int result = Run(kOpCompareChecksums);
+    FinalReport(link);
+    return result;
+  }
+  int ChecksumRequests() const {
+    int n = 0;
+    for (const auto& s : model.seen) n += s.command == kCmdReadChecksum;
+    return n;
+  }
+};
+
+// A compare whose read fails is the operation's result, however the later
+// ones go: the first failure wins, each area is still compared, and the
+// failure is logged in red with its error and ends the operation in red.
+TEST_F(CompareTest, AFailedReadIsTheResultAndEveryAreaIsStillCompared) {
+  const struct {
+    const char* what;
+    std::vector<FaultPlan> faults;
+    int result;
+    std::vector<std::string> failedLines;  // the areas whose read failed, in order
+  } cases[] = {
+      {"conf read answers a status", {{FaultKind::Status, kCmdReadChecksum, 1}}, kFaultStatus, {"PC conf"}},
+      {"code read answers a bad check byte", {{FaultKind::BadCheck, kCmdReadChecksum, 2}}, kLinkBadCheck, {"PC code"}},
+      {"the last read fails", {{FaultKind::Status, kCmdReadChecksum, 3}}, kFaultStatus, {"PC option"}},
+      // (a fault counts only the requests the one before it let pass)
+      {"two fail: the first counts",
+       {{FaultKind::BadCheck, kCmdReadChecksum, 1}, {FaultKind::Status, kCmdReadChecksum, 2}},
+       kLinkBadCheck,
+       {"PC conf", "PC option"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    model = ProgrammerModel(test::kChipType, test::kFuncType);
+    Prepare(7);
+    for (const FaultPlan& f : c.faults) model.AddFault(f);
+    view.log.clear();
+    EXPECT_EQ(Compare(), c.result);
+    EXPECT_EQ(ChecksumRequests(), 3) << "every area is compared";
+    EXPECT_EQ(link.compareMismatch, 0u);
+    std::vector<std::string> failed;
+    for (const auto& l : view.log) {
+      if (l.text.rfind("PC ", 0) != 0 || l.text.ends_with(" same)")) continue;
+      EXPECT_EQ(l.colour, kColourFailure) << l.text;
+      failed.push_back(l.text.substr(0, l.text.find(':')));
+    }
+    EXPECT_EQ(failed, c.failedLines);
+    const std::string final = "Compare checksums\xEF\xBC\x8C" + ErrorText(link, c.result);
+    EXPECT_EQ(link.message, final);
+    ASSERT_FALSE(view.log.empty());
+    EXPECT_EQ(view.log.back().text, final);
+    EXPECT_EQ(view.log.back().colour, kColourFailure);
+    EXPECT_LT(view.progress.back(), 100) << "the bar stays where the failure left it";
+  }
+}
+
+TEST_F(CompareTest, AFailedReadNamesItsAreaAndItsError) {
+  model.AddFault({FaultKind::Status, kCmdReadChecksum, 1});
+  Compare();
+  const uint32_t conf = ChecksumCrc32(link.request.image.data() + 0x8000, 0x200);
+  bool found = false;
+  for (const auto& l : view.log)
+    found |= l.text == StrFormat("PC conf:0x%08X  Tool conf (Programmer error 33)", conf);
+  EXPECT_TRUE(found);
+}
+
+// Areas that differ end the comparison with a verdict naming them, in red,
+// in the log and the status text; the result stays 0. Matching areas keep
+// the success text.
+TEST_F(CompareTest, DifferingAreasEndWithAVerdictThatNamesThem) {
+  const struct {
+    uint32_t same;
+    const char* final;
+    uint32_t mismatch;
+  } cases[] = {
+      {7, "Compare checksums\xEF\xBC\x8CSuccess", 0},
+      {kCheckConf | kCheckOption, "Compare checksums\xEF\xBC\x8C" "Checksums differ: code", kCheckCode},
+      {kCheckOption, "Compare checksums\xEF\xBC\x8C" "Checksums differ: conf, code", kCheckConf | kCheckCode},
+      {0, "Compare checksums\xEF\xBC\x8C" "Checksums differ: conf, code, option", 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.final);
+    Prepare(c.same);
+    view.log.clear();
+    view.status.clear();
+    EXPECT_EQ(Compare(), 0);
+    EXPECT_EQ(link.compareMismatch, c.mismatch);
+    EXPECT_EQ(link.message, c.final);
+    ASSERT_FALSE(view.log.empty());
+    EXPECT_EQ(view.log.back().text, c.final);
+    EXPECT_EQ(view.log.back().colour, c.mismatch ? kColourFailure : kColourSuccess);
+    if (c.mismatch) {
+      ASSERT_EQ(view.status.size(), 1u);
+      EXPECT_EQ(view.status[0].text, c.final);
+      EXPECT_EQ(view.status[0].colour, kColourFailure);
+    } else {
+      EXPECT_TRUE(view.status.empty());
+    }
+    EXPECT_EQ(view.progress.back(), 100) << "every transaction went through";
+  }
+}
+
+// A failed read outranks a difference found in another area.
+TEST_F(CompareTest, AFailedReadOutranksAMismatch) {
+  Prepare(kCheckConf | kCheckOption);
+  model.AddFault({FaultKind::Status, kCmdReadChecksum, 1});
+  EXPECT_EQ(Compare(), kFaultStatus);
+  EXPECT_EQ(link.compareMismatch, kCheckCode);
+  EXPECT_EQ(view.log.back().text, "Compare checksums\xEF\xBC\x8CProgrammer error 33");
+  EXPECT_TRUE(view.status.empty());
+}
+
 TEST_F(OperationRunnerTest, FirmwareUpdateSendsNothing) {
   EXPECT_EQ(Run(kOpFirmwareUpdate), kLinkNoFirmwareUpdate);
   EXPECT_TRUE(line.Written().empty());

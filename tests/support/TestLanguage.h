@@ -14,6 +14,7 @@ inline const char* kFileTestLanguage = R"(<language name="en-us">
 	<text key="WriteFileError">Cannot write %s</text>
 	<text key="DecodeFileLengthError">Too long: %s</text>
 	<text key="NewNotify">Open or create a project first</text>
+	<text key="CODE_WRITE_NEEDS_PROJECT">Code goes with the project's option bytes</text>
 	<text key="SaveNotify">Save changes?</text>
 	<text key="EXPORT_OK">Exported</text>
 	<text key="CONF_CHECKSUM">Conf</text>
@@ -53,6 +54,14 @@ inline const char* kLinkTestLanguage = R"(<language name="en-us">
   <text key="ARM_CODE_CHECKSUM">Tool code</text>
   <text key="CODE_CHECKSUM_SUCCESS">code same</text>
   <text key="CODE_CHECKSUM_FAIL">code differs</text>
+  <text key="PC_OPTION_CHECKSUM">PC option</text>
+  <text key="ARM_OPTION_CHECKSUM">Tool option</text>
+  <text key="OPTION_CHECKSUM_SUCCESS">option same</text>
+  <text key="OPTION_CHECKSUM_FAIL">option differs</text>
+  <text key="CHECKSUM_MISMATCH">Checksums differ: %s</text>
+  <text key="CHECKSUM_AREA_CONF">conf</text>
+  <text key="CHECKSUM_AREA_CODE">code</text>
+  <text key="CHECKSUM_AREA_OPTION">option</text>
   <text key="SELECT_PORT_NOTREADY">Port not ready</text>
   <text key="Dev-Connected">Connected %s</text>
   <text key="Dev-Disconnect">Disconnected %s</text>

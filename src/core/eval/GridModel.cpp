@@ -1,7 +1,6 @@
 #include "core/eval/GridModel.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "core/eval/ItemBehaviours.h"
 #include "core/eval/Triggers.h"
@@ -9,6 +8,7 @@
 #include "core/model/ChipDescription.h"
 #include "core/model/ConfigItem.h"
 #include "core/model/CoreContext.h"
+#include "core/text/ParseNumber.h"
 #include "core/text/TextFormat.h"
 
 namespace korvane {
@@ -39,7 +39,7 @@ std::string HexBySize(uint32_t size, uint32_t v) {
 
 // A hexadecimal text read as a 32-bit unsigned number, saturating.
 uint32_t ReadHex32(const std::string& text) {
-  const unsigned long long v = std::strtoull(text.c_str(), nullptr, 16);
+  const uint64_t v = ReadHexDigits(text);
   return v > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(v);
 }
 
@@ -263,6 +263,7 @@ void GridModel::OnPropertyChanged(GridRow& row) {
         if (k-- == 0) {
           item->index = static_cast<int32_t>(i);
           WriteAttribute(*item, "index", std::to_string(i));
+          NameSelectedOption(*item, true);
           break;
         }
       }
@@ -383,7 +384,10 @@ bool SetItemValue(ChipDescription& description, GridModel& grid, ConfigItem& ite
   } else if (!row->AcceptsTyped(text)) {
     return fail(SetValueProblem::NotTypable);
   }
-  grid.CommitValue(*row, text);
+  // As in the grid: a text the row already shows commits nothing (no
+  // trigger, no modified flag), but the end of editing still checks the range.
+  if (text == row->Value()) grid.EndEdit(*row);
+  else grid.CommitValue(*row, text);
   return true;
 }
 

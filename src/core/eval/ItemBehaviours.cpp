@@ -86,6 +86,13 @@ void WriteAttribute(ConfigItem& item, const char* name, const std::string& text)
   a.set_value(text.c_str());
 }
 
+void NameSelectedOption(ConfigItem& item, bool addAttribute) {
+  if (!item.ulist) return;
+  item.value = OptionText(item, item.index);
+  if (addAttribute) WriteAttribute(item, "value", item.value);
+  else MirrorAttribute(item, "value", item.value);
+}
+
 std::string OptionText(const ConfigItem& item, int32_t index) {
   return HasOption(item, index) ? item.children[static_cast<size_t>(index)]->name : std::string();
 }
@@ -98,9 +105,8 @@ int64_t ParseNumber64(const std::string& text, bool forceHex, int64_t fallback) 
     const std::string upper = ToUpperAscii(t);
     hex = upper.rfind("0X", 0) == 0 || upper.find('H', 1) != std::string::npos;
   }
-  // The C library's readers stop at the first character that does not fit
-  // and clamp on overflow.
-  if (hex) return static_cast<int64_t>(std::strtoull(t.c_str(), nullptr, 16));
+  // Both stop at the first character that does not fit and clamp on overflow.
+  if (hex) return static_cast<int64_t>(ReadHexDigits(t));
   return std::strtoll(t.c_str(), nullptr, 10);
 }
 
@@ -161,6 +167,7 @@ void SetRawValue(ConfigItem& item, uint32_t raw, CoreContext& ctx) {
   }
   item.index = decoded.index;
   MirrorAttribute(item, "index", std::to_string(item.index));
+  NameSelectedOption(item);
   FireTriggerOfShownItem(item, ctx);
   Refresh(item, ctx);
 }
@@ -256,13 +263,15 @@ int ApplyDefault(ConfigItem& item) {
     SetRowValue(item, item.value);
   } else {
     const int32_t index = ParseNumber(item.defaultValue, 0);
-    // The same index already shown: only the spelling of the saved number
-    // could change, and it means the same option.
-    if (index == item.index &&
+    // The same index already shown (and, for a ulist, named): only the
+    // spelling of the saved number could change, and it means the same option.
+    const bool named = !item.ulist || item.value == OptionText(item, index);
+    if (index == item.index && named &&
         (!item.gridRow || (item.value == OptionText(item, index) && item.gridRow->Value() == item.value)))
       return 0;
     item.index = index;
     MirrorAttribute(item, "index", item.defaultValue);
+    NameSelectedOption(item);
     if (item.gridRow) {
       item.value = OptionText(item, item.index);
       item.gridRow->SetValue(item.value);
@@ -280,10 +289,11 @@ void UpdateEnable(ConfigItem& item, CoreContext& ctx) {
     WriteAttribute(item, "disable", "1");
     EnableRow(item, false);
   } else {
+    // A text that holds no clause ("sw", "sw(1") is no condition: the
+    // decision goes by the parsed lists, not by the texts.
     const auto enableList = ParseConditions(item.enableCondition);
     const auto disableList = ParseConditions(item.disableCondition);
-    if (!item.enableCondition.empty() || !item.disableCondition.empty())
-      DecideEnable(item, enableList, disableList, std::string());
+    if (!enableList.empty() || !disableList.empty()) DecideEnable(item, enableList, disableList, std::string());
   }
   if (item.ulist)
     for (auto& option : item.children) UpdateEnable(*option, ctx);
@@ -299,12 +309,16 @@ void SetEnable(ConfigItem& item, bool enable, const std::string& changedName, Co
     item.disable = enable ? 0 : 1;
     WriteAttribute(item, "disable", "1");
     EnableRow(item, false);
-  } else if (item.enableCondition.empty() && item.disableCondition.empty()) {
-    item.disable = enable ? 0 : 1;
-    MirrorAttribute(item, "disable", item.disable ? "1" : "0");
-    EnableRow(item, item.disable == 0);
   } else {
-    DecideEnable(item, ParseConditions(item.enableCondition), ParseConditions(item.disableCondition), changedName);
+    const auto enableList = ParseConditions(item.enableCondition);
+    const auto disableList = ParseConditions(item.disableCondition);
+    if (enableList.empty() && disableList.empty()) {
+      item.disable = enable ? 0 : 1;
+      MirrorAttribute(item, "disable", item.disable ? "1" : "0");
+      EnableRow(item, item.disable == 0);
+    } else {
+      DecideEnable(item, enableList, disableList, changedName);
+    }
   }
   if (item.ulist)
     for (auto& option : item.children) SetEnable(*option, enable, changedName, ctx);

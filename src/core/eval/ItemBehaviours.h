@@ -77,4 +77,10 @@ void MirrorAttribute(ConfigItem& item, const char* name, const std::string& text
 // Sets attribute name, adding it when missing.
 void WriteAttribute(ConfigItem& item, const char* name, const std::string& text);
 
+// A ulist's rows are chosen by its value, its encoding by its index: every
+// change of the index names the selected option in the value and in the
+// element's "value" (added when addAttribute is set, else only when there),
+// so that a saved project reopens on the option its image encodes.
+void NameSelectedOption(ConfigItem& item, bool addAttribute = false);
+
 }  // namespace korvane

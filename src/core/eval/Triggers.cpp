@@ -65,6 +65,7 @@ void ForceValue(ConfigItem& item, const std::vector<std::string>& allowed) {
       if (ParseNumber(a, 0) == item.index) return;
     item.index = ParseNumber(allowed.front(), 0);
     MirrorAttribute(item, "index", allowed.front());
+    NameSelectedOption(item);
     ShowOptionOfIndex(item);
   }
 }

@@ -163,7 +163,7 @@ struct HexTextReader::State {
       if (out == spare && start < kConvertImageSize)
         std::memcpy(image + start, spare, static_cast<size_t>(kConvertImageSize - start));
       if (std::max<uint64_t>(start, c.optionStart) < std::min(end, optionEnd))
-        c.optionCount = static_cast<uint32_t>(std::min(end, optionEnd) - c.optionStart);
+        c.optionCount = std::max(c.optionCount, static_cast<uint32_t>(std::min(end, optionEnd) - c.optionStart));
       c.cursor = static_cast<uint32_t>(end);
       c.highMark = std::max(c.highMark, c.cursor);
       c.recordPosition += want;
@@ -174,7 +174,8 @@ struct HexTextReader::State {
       while (at + 2 <= lineLength && taken < remaining) {
         const uint8_t byte = static_cast<uint8_t>(ReadHex(line, at + 2, at, 2));
         if (c.cursor < kConvertImageSize) image[c.cursor] = byte;
-        if (c.cursor >= c.optionStart && c.cursor < optionEnd) c.optionCount = c.cursor - c.optionStart + 1;
+        if (c.cursor >= c.optionStart && c.cursor < optionEnd)
+          c.optionCount = std::max(c.optionCount, c.cursor - c.optionStart + 1);
         ++c.cursor;
         c.highMark = std::max(c.highMark, c.cursor);
         at += 2;
@@ -212,7 +213,7 @@ struct HexTextReader::State {
     c.highMark = std::max(c.highMark, c.cursor);
     const uint64_t optionEnd = uint64_t{c.optionStart} + c.optionSize;
     if (std::max<uint64_t>(start, c.optionStart) < std::min(end, optionEnd))
-      c.optionCount = static_cast<uint32_t>(std::min(end, optionEnd) - c.optionStart);
+      c.optionCount = std::max(c.optionCount, static_cast<uint32_t>(std::min(end, optionEnd) - c.optionStart));
     if (c.highMark < c.codeLimit && c.highMark > c.codeEnd) c.codeEnd = c.highMark;
     remaining = 0;  // the record is complete; its position stays 0
     return true;

@@ -23,7 +23,7 @@ class C_Hex2BinConverter {
   uint32_t codeEnd = 0;       // largest high mark seen while it was below the code limit
   uint32_t optionStart = 0;
   uint32_t optionSize = 0;
-  uint32_t optionCount = 0;   // option bytes loaded: last option position written + 1
+  uint32_t optionCount = 0;   // option bytes loaded: highest option position written + 1
   uint8_t gapByte = 0;        // what gaps are filled with, 0xFF
   uint32_t segmentSpan = 0;   // 0x10000 after a segment address record, else 0
   uint32_t baseAddress = 0;   // from the last segment or linear address record

@@ -122,11 +122,13 @@ void ApplyDefaultValues(AreaImage& image, const AreaLayout& layout) {
 
 void ComplementOptionBytes(AreaImage& image, const AreaLayout& layout) {
   const uint64_t end = image.bytes.size();
+  // Each byte is guarded on its own: a word cut by the end of the image
+  // still gets the complement that fits.
   for (uint64_t off = 0; off < image.optionLength; off += 4) {
     const uint64_t at = uint64_t{layout.optionStart} + off;
-    if (at + 3 >= end) break;
+    if (at + 2 >= end) break;
     image.bytes[at + 2] = static_cast<uint8_t>(~image.bytes[at]);
-    image.bytes[at + 3] = static_cast<uint8_t>(~image.bytes[at + 1]);
+    if (at + 3 < end) image.bytes[at + 3] = static_cast<uint8_t>(~image.bytes[at + 1]);
   }
 }
 

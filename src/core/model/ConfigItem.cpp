@@ -126,6 +126,12 @@ std::unique_ptr<ConfigItem> ParseItem(pugi::xml_node element, ConfigItem* parent
     if (c.type() != pugi::node_element) continue;
     item.children.push_back(ParseItem(c, &item));
   }
+  // 17. a ulist opens on the option its index names, the one its image
+  // encodes, even when a project's value names another
+  if (item.ulist && item.index >= 0 && static_cast<size_t>(item.index) < item.children.size()) {
+    item.value = item.children[static_cast<size_t>(item.index)]->name;
+    if (pugi::xml_attribute a = element.attribute("value")) a.set_value(item.value.c_str());
+  }
   return owned;
 }
 

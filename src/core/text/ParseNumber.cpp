@@ -46,6 +46,20 @@ int32_t ReadDecimal32(const std::string& t) {
 
 }  // namespace
 
+uint64_t ReadHexDigits(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+      HexDigitValue(text[i + 2]) >= 0)
+    i += 2;
+  uint64_t v = 0;
+  for (; i < text.size() && HexDigitValue(text[i]) >= 0; ++i) {
+    if (v > (UINT64_MAX >> 4)) return UINT64_MAX;
+    v = v * 16 + static_cast<uint64_t>(HexDigitValue(text[i]));
+  }
+  return v;
+}
+
 int32_t ParseNumber(const std::string& text, int32_t fallback) {
   std::string t = TrimWhite(text);
   if (t.empty()) return fallback;

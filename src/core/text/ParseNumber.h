@@ -12,4 +12,10 @@ namespace korvane {
 // beyond 32 bits are clamped.
 int32_t ParseNumber(const std::string& text, int32_t fallback);
 
+// The hexadecimal value a user typed: leading white space and an optional
+// "0x" prefix, then digits up to the first character that is not one. A
+// hexadecimal value has no sign, so "-1" reads 0. Saturates at the largest
+// 64-bit value.
+uint64_t ReadHexDigits(const std::string& text);
+
 }  // namespace korvane

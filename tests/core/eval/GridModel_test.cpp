@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "EvalFixture.h"
 #include "core/eval/Triggers.h"
+#include "core/model/ProjectFile.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -101,6 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RangeCase{"size=\"1\" hex=\"1\"", "ff", "0xFF", ""},
                       RangeCase{"size=\"1\" hex=\"1\"", "1ff", "0xFF", "0 ~ 255!"},
                       RangeCase{"size=\"2\" hex=\"1\"", "0x12", "0x0012", ""},
+                      RangeCase{"size=\"1\" hex=\"1\"", "-1", "0x00", ""},  // no sign in hexadecimal
+                      RangeCase{"size=\"2\" hex=\"1\"", "+5", "0x0000", ""},
                       RangeCase{"size=\"1\" max=\"100\" min=\"10\"", "5", "100", "10 ~ 100!"},
                       RangeCase{"size=\"1\" bin=\"1\"", "101", "101", ""}));
 
@@ -247,6 +253,32 @@ TEST(GridModel, SelectionAndTheCommandLineSet) {
   EXPECT_EQ(t.Item("l").gridRow, nullptr);
 }
 
+// The command line commits exactly as the grid: a value the row already
+// shows commits nothing (no trigger, no modified flag), and the end of
+// editing still checks the range.
+TEST(GridModel, TheCommandLineSetCommitsNothingThatIsUnchanged) {
+  GridTree t(R"~(<fn name="fn">
+    <item name="l" list="1" addr="0" size="1" index="1" disable="0">
+      <item name="A" value="0" trigger="enable(o)"/><item name="B" value="1" trigger="disable(o)"/>
+    </item>
+    <item name="o" edit="1" addr="1" size="1" disable="0"/>
+    <item name="v" edit="1" addr="2" size="1" number="1" value="300" disable="0"/>
+  </fn>)~");
+  SetValueProblem problem;
+  ASSERT_TRUE(SetItemValue(t.desc, t.grid, t.Item("l"), "B", &problem));
+  EXPECT_EQ(t.desc.modified, 0);
+  EXPECT_EQ(t.Item("o").disable, 0) << "the trigger of B did not run";
+  ASSERT_TRUE(SetItemValue(t.desc, t.grid, t.Item("v"), "300", &problem));
+  EXPECT_EQ(t.desc.modified, 0);
+  EXPECT_EQ(t.Item("v").value, "255") << "the range check ran";
+  EXPECT_EQ(t.host.warnings.size(), 1u);
+
+  ASSERT_TRUE(SetItemValue(t.desc, t.grid, t.Item("l"), "A", &problem));
+  EXPECT_EQ(t.desc.modified, 1);
+  ASSERT_TRUE(SetItemValue(t.desc, t.grid, t.Item("l"), "B", &problem));
+  EXPECT_EQ(t.Item("o").disable, 1) << "a change runs the trigger";
+}
+
 // A value the grid accepts reaches the image and reads back from it, however
 // wide a range the description gives: grid, encoder and decoder agree.
 TEST(GridModel, ACommittedValueReachesTheImageWhateverTheBitRange) {
@@ -310,6 +342,127 @@ TEST(GridModel, RegistersInTheContext) {
     EXPECT_EQ(t.ctx.grid, &grid);
   }
   EXPECT_EQ(t.ctx.grid, nullptr);
+}
+
+}  // namespace
+}  // namespace korvane
+
+namespace korvane {
+namespace {
+
+// A ulist saved and reopened shows the option its image encodes, whatever
+// changed its index: a commit in the grid, a read from the device, a
+// trigger's forced value or a default. A project whose value and index
+// disagree (written before they were kept together) opens on the option the
+// index names, the one that is encoded.
+struct UlistProject : testing::Test {
+  test::TempDir dir;
+  CoreContext ctx;
+  test::RecordingHost host;
+  std::unique_ptr<ChipDescription> desc = std::make_unique<ChipDescription>(ctx);
+  std::unique_ptr<GridModel> grid = std::make_unique<GridModel>(*desc, &host);
+
+  UlistProject() { InstallItemBehaviours(ctx); }
+
+  static std::string Xml(const char* mode) {
+    return std::string(R"~(<?xml version="1.0"?>
+<config name="U">
+	<fn chipType="1" funcType="0" confStart="0" confEnd="0xFF">
+		<item name="grp" caption="Group">
+			<item name="sw" caption="Switch" list="1" addr="3" size="1" index="0" disable="0">
+				<item name="keep" value="0"/><item name="force" value="1" trigger="mode(1)"/>
+			</item>
+			)~") + mode + R"~(
+				<item name="pd" caption="PD" value="0"><item name="pdv" caption="PD volts" edit="1" addr="1" size="1" value="5" disable="0"/></item>
+				<item name="qc" caption="QC" value="1"><item name="qcv" caption="QC volts" edit="1" addr="2" size="1" value="9" disable="0"/></item>
+			</item>
+		</item>
+	</fn>
+</config>
+)~";
+  }
+  static constexpr const char* kMode = R"(<item name="mode" caption="Mode" ulist="1" addr="0" size="1" index="0" value="pd" disable="0">)";
+
+  ConfigItem& Item(const char* name) { return *FindItem(nullptr, desc->root.get(), name); }
+  bool Open(const std::string& path) {
+    grid.reset();  // the rows first: they point at the old items
+    desc = std::make_unique<ChipDescription>(ctx);
+    grid = std::make_unique<GridModel>(*desc, &host);
+    return desc->OpenDescription(path, nullptr);
+  }
+  std::vector<std::string> Rows() {
+    ShowItemInGrid(*desc, &Item("grp"), *grid);
+    return RowCaptions(*grid);
+  }
+  // Saves, reopens, and gives the rows the reopened project shows.
+  std::vector<std::string> ReopenedRows() {
+    const std::string path = dir.Path() + "/saved.xml";
+    EXPECT_TRUE(SaveProject(*desc, path));
+    EXPECT_TRUE(Open(path));
+    return Rows();
+  }
+};
+
+const std::vector<std::string> kQcRows = {"Group", "  Switch", "  Mode", "  QC volts"};
+
+TEST_F(UlistProject, EveryWayTheIndexChangesSurvivesSaveAndReopen) {
+  const std::string path = dir.Path() + "/u.xml";
+  const struct {
+    const char* what;
+    const char* mode;
+    std::function<void(UlistProject&)> change;
+  } cases[] = {
+      {"a commit in the grid", kMode,
+       [](UlistProject& p) {
+         p.Rows();
+         p.grid->CommitValue(*p.Item("mode").gridRow, "qc");
+       }},
+      {"a read from the device", kMode,
+       [](UlistProject& p) {
+         const uint8_t image[4] = {1, 0, 0, 0};
+         ClearGridRows(p.desc->root.get());
+         p.grid->Clear();
+         DecodeItems(p.desc->root.get(), image, sizeof image, p.ctx);
+       }},
+      {"a trigger's forced value", kMode,
+       [](UlistProject& p) {
+         p.Rows();
+         p.grid->CommitValue(*p.Item("sw").gridRow, "force");
+       }},
+      {"a default under its condition",
+       R"~(<item name="mode" caption="Mode" ulist="1" addr="0" size="1" index="0" value="pd" disable="0" default="1" defaultCondition="sw(1)">)~",
+       [](UlistProject& p) {
+         p.Item("sw").index = 1;
+         Refresh(*p.desc->root, p.ctx);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::WriteText(path, Xml(c.mode));
+    ASSERT_TRUE(Open(path));
+    ASSERT_EQ(Item("mode").index, 0);
+    c.change(*this);
+    EXPECT_EQ(Item("mode").index, 1);
+    EXPECT_EQ(std::string(Item("mode").element.attribute("value").value()), "qc") << "changed in the same step";
+    EXPECT_EQ(ReopenedRows(), kQcRows);
+    EXPECT_EQ(Item("mode").index, 1);
+    EXPECT_EQ(Item("mode").value, "qc");
+  }
+}
+
+TEST_F(UlistProject, AnOlderProjectOpensOnTheOptionItsIndexNames) {
+  const std::string path = dir.Path() + "/old.xml";
+  test::WriteText(path, Xml(R"(<item name="mode" caption="Mode" ulist="1" addr="0" size="1" index="1" value="pd" disable="0">)"));
+  ASSERT_TRUE(Open(path));
+  EXPECT_EQ(Item("mode").value, "qc");
+  EXPECT_EQ(Rows(), kQcRows);
+  // Edits go to the rows the image encodes.
+  ASSERT_NE(Item("qcv").gridRow, nullptr);
+  grid->CommitValue(*Item("qcv").gridRow, "12");
+  uint8_t image[4] = {};
+  EncodeItems(desc->root.get(), image, sizeof image, true, ctx);
+  EXPECT_EQ(image[0], 1);
+  EXPECT_EQ(image[2], 12);
 }
 
 }  // namespace

@@ -148,6 +148,15 @@ TEST(ParseNumber64, Forms) {
   EXPECT_EQ(ParseNumber64("", false, 9), 9);
   EXPECT_EQ(ParseNumber64("abc", false, 9), 0);
   EXPECT_EQ(ParseNumber64("12abc", false, 9), 12);
+  // A hexadecimal value has no sign: reading stops at the first character
+  // that is not a hexadecimal digit.
+  EXPECT_EQ(ParseNumber64("-1", true, 9), 0);
+  EXPECT_EQ(ParseNumber64("+5", true, 9), 0);
+  EXPECT_EQ(ParseNumber64("-0x10", false, 9), 0);
+  EXPECT_EQ(ParseNumber64("-10h", false, 9), 0);
+  EXPECT_EQ(ParseNumber64("0x", true, 9), 0);
+  EXPECT_EQ(ParseNumber64("0xG", true, 9), 0);
+  EXPECT_EQ(ParseNumber64("ffffffffffffffffff", true, 9), -1) << "saturates";
 }
 
 TEST(Conditions, ParseRules) {
@@ -259,7 +268,10 @@ INSTANTIATE_TEST_SUITE_P(
                       EnableCase{"", "sw(1)", 0, 0, 1}, EnableCase{"", "sw(1)", 1, 0, 1},
                       EnableCase{"sw(1)", "sw(1)", 1, 1, 1}, EnableCase{"sw(1)", "sw(1)", 1, 0, 0},
                       EnableCase{"sw(1)", "sw(0)", 1, 1, 0}, EnableCase{"nosuch(3)", "", 0, 1, 0},
-                      EnableCase{"fn(2)", "", 0, 1, 0}));
+                      EnableCase{"fn(2)", "", 0, 1, 0},
+                      // texts that hold no clause count as no condition at all
+                      EnableCase{"sw", "", 1, 0, 0}, EnableCase{"sw(1", "", 1, 0, 0},
+                      EnableCase{"", "sw", 0, 1, 1}, EnableCase{"sw", "sw(1", 1, 0, 0}));
 
 TEST(UpdateEnable, ReadonlyAndUlistOptions) {
   EvalTree t(R"~(<fn name="fn">
@@ -309,7 +321,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SetEnableCase{true, "", "all(1)sw(1)", "", 0, 1},
                       SetEnableCase{true, "all", "sw(1)all(1)", "", 0, 1},  // a failing clause before it decides
                       SetEnableCase{true, "all", "sw(0)", "all(1)sw(1)", 1, 1},
-                      SetEnableCase{true, "", "sw(0)", "all(1)sw(1)", 1, 0}));
+                      SetEnableCase{true, "", "sw(0)", "all(1)sw(1)", 1, 0},
+                      // texts that hold no clause: the flag decides, as without conditions
+                      SetEnableCase{true, "", "sw", "", 1, 0}, SetEnableCase{false, "", "sw(1", "", 0, 1},
+                      SetEnableCase{true, "", "", "sw", 1, 0}));
 
 TEST(SetEnable, LeavesTheChangingItemAndReadonlyRows) {
   EvalTree t(R"~(<fn name="fn">

@@ -96,6 +96,44 @@ TEST(Convert, CountsOptionBytesUpToTheLastOneWritten) {
   EXPECT_EQ(six.converter.optionCount, 6u);
 }
 
+// The option count says how many option bytes the file holds: a record that
+// rewrites the start of the option area later never shrinks it, whichever
+// way the line is read (whole sound records, a cut record with its
+// continuation, a pair that is not hexadecimal).
+TEST(Convert, TheOptionCountOnlyGrows) {
+  const char* texts[] = {
+      ":020000040001F9\n:08000000010203040506070800\n:020000000A0B00\n",
+      ":020000040001F9\n:0800000001020304\n0506070800\n:020000000A0B00\n",
+      ":020000040001F9\n:08000000010203040506070800\n:020000000AG400\n",
+  };
+  for (const char* text : texts) {
+    Converted r(text, 0x200, 0x10000, 0x200);
+    EXPECT_EQ(r.converter.optionCount, 8u) << text;
+    EXPECT_EQ(r.image[0x10007], 0x08) << text;
+  }
+}
+
+// The segment wrap applies to the start of every line, a continuation line's too.
+TEST(Convert, ASegmentWrapsAtTheStartOfAContinuationLine) {
+  Converted r(":020000021000EC\n:04FFFE00AABB\nCCDD\n");
+  EXPECT_EQ(r.image[0x1FFFE], 0xAA);
+  EXPECT_EQ(r.image[0x1FFFF], 0xBB);
+  EXPECT_EQ(r.image[0x10000], 0xCC);
+  EXPECT_EQ(r.image[0x10001], 0xDD);
+  EXPECT_EQ(r.image[0x20000], 0xFF);
+}
+
+// An address record between a cut data record and its continuation moves
+// the rest of the record: the record still expects its bytes, at the new base.
+TEST(Convert, AnAddressRecordBetweenACutRecordAndItsContinuationMovesTheRest) {
+  Converted r(":04001000AABB\n:020000040001F9\nCCDD\n");
+  EXPECT_EQ(r.image[0x10], 0xAA);
+  EXPECT_EQ(r.image[0x11], 0xBB);
+  EXPECT_EQ(r.image[0x12], 0xFF);
+  EXPECT_EQ(r.image[0x10012], 0xCC);
+  EXPECT_EQ(r.image[0x10013], 0xDD);
+}
+
 TEST(Convert, RecordPositionCarriesIntoTheNextRecordWhenOneWasCut) {
   // The cut record still expects two bytes; the next record starts after the
   // two that were taken, as the reader has always done.

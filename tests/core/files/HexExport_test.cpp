@@ -11,6 +11,7 @@
 #include "support/WriteLimit.h"
 #include "core/files/CodeFile.h"
 #include "core/files/ImagePreparation.h"
+#include "core/files/PcChecksums.h"
 
 namespace korvane {
 namespace {
@@ -113,6 +114,21 @@ TEST_F(ExportImage, InformationBlockCarriesKindsChecksumsAndCodeLength) {
   // The last two conf records carry the block.
   const auto lines = Lines(BuildHexText(ctx, false, true));
   EXPECT_EQ(lines[33].substr(0, 9 + 8), ":10EE0000" + std::string("00001234"));
+}
+
+// With a code area that does not start at 0 the two code checksums part:
+// the PC's (the checksum list, the comparison) starts at codeStart, the
+// information block's at address 0, which is what the programmer checks
+// the exported file against.
+TEST_F(ExportImage, CodeAwayFromZeroKeepsEachCodeChecksumToItsOwnStart) {
+  ctx.layout.codeStart = 0x100;
+  ctx.layout.confStart = 0xEC00;
+  const uint8_t* b = ctx.image.bytes.data();
+  ASSERT_NE(test::BitwiseCrc(b, 0x200), test::BitwiseCrc(b + 0x100, 0x200)) << "the test needs them apart";
+  EXPECT_EQ(ComputePcChecksums(ctx).code, test::BitwiseCrc(b + 0x100, 0x200));
+  BuildHexText(ctx, true, true);
+  const uint32_t block = uint32_t{b[0xEE08]} << 24 | uint32_t{b[0xEE09]} << 16 | uint32_t{b[0xEE0A]} << 8 | b[0xEE0B];
+  EXPECT_EQ(block, test::BitwiseCrc(b, 0x200));
 }
 
 TEST_F(ExportImage, CodeBeyond64KiBGetsExtendedAddressRecordsInsteadOfWrapping) {

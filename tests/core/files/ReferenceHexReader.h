@@ -39,7 +39,9 @@ struct ReferenceReader {
     while (at + 2 <= lineLength && taken < remaining) {
       const uint8_t byte = static_cast<uint8_t>(ReferenceReadHex(line, at + 2, at, 2));
       if (c.cursor < kConvertImageSize) image[c.cursor] = byte;
-      if (c.cursor >= c.optionStart && c.cursor < optionEnd) c.optionCount = c.cursor - c.optionStart + 1;
+      // The count only grows: a later record lower in the option area loses no option bytes.
+      if (c.cursor >= c.optionStart && c.cursor < optionEnd)
+        c.optionCount = std::max(c.optionCount, c.cursor - c.optionStart + 1);
       ++c.cursor;
       c.highMark = std::max(c.highMark, c.cursor);
       at += 2;

@@ -135,6 +135,16 @@ TEST(OptionBytes, ComplementsBytesTwoAndThreeOfEveryWord) {
   image.optionLength = 16;
   ComplementOptionBytes(image, layout);
   EXPECT_EQ(image.bytes.size(), kImageSize);
+
+  // A word whose last byte lies past the image still gets the complement
+  // that fits: each byte is guarded on its own.
+  layout.optionStart = kImageSize - 7;
+  image.optionLength = 8;
+  const uint8_t last[] = {0x11, 0x22, 0x00, 0x00, 0x33, 0x44, 0x00};
+  std::copy(std::begin(last), std::end(last), image.bytes.end() - 7);
+  ComplementOptionBytes(image, layout);
+  EXPECT_EQ(std::vector<uint8_t>(image.bytes.end() - 7, image.bytes.end()),
+            (std::vector<uint8_t>{0x11, 0x22, 0xEE, 0xDD, 0x33, 0x44, 0xCC}));
 }
 
 TEST(CMemoryAccess, StartsWithTwoBlocksAndReportsBlockZero) {

@@ -18,7 +18,7 @@ const char* const kLanguages[] = {"en-us", "zh-cn"};
 const std::set<std::string> kFormatKeys = {
     "ReadFileError", "DecodeFileLengthError", "WriteFileError", "FILE_EXIST_MESSAGE",
     "DescriptionTooLargeError", "DescriptionTooDeepError",
-    "Dev-Connected", "Dev-Disconnect",        "OpenComPortError",      "COMPARE_ITEMS_BYTES"};
+    "Dev-Connected", "Dev-Disconnect",        "OpenComPortError",      "CHECKSUM_MISMATCH", "COMPARE_ITEMS_BYTES"};
 
 std::vector<std::string> RequiredKeys() {
   std::vector<std::string> keys = {
@@ -26,7 +26,7 @@ std::vector<std::string> RequiredKeys() {
       "MessageBoxTitle", "APP_NAME", "APP_VER", "NewProject", "NewNotify", "SaveNotify",
       "ChangeLanguageNotify", "ReadFileError", "DecodeFileLengthError", "WriteFileError",
       "FILE_EXIST_MESSAGE", "EXPORT_OK", "DEV_PRE_READ_OR_IMPORT", "DescriptionTooLargeError",
-      "DescriptionTooDeepError",
+      "DescriptionTooDeepError", "CODE_WRITE_NEEDS_PROJECT",
       // dialogs
       "MUST_SELECT_TYPE", "FILE_NOT_EXIST", "FILE_PATH_INVALID",
       // views
@@ -57,7 +57,10 @@ std::vector<std::string> RequiredKeys() {
     for (const std::string& key : {"PC_" + a + "_CHECKSUM", "ARM_" + a + "_CHECKSUM",
                                    a + "_CHECKSUM_SUCCESS", a + "_CHECKSUM_FAIL"})
       keys.push_back(key);
+    keys.push_back("CHECKSUM_AREA_" + a);
   }
+  // the verdict of a comparison that found differences
+  keys.push_back("CHECKSUM_MISMATCH");
   // every result code: success, each status byte of the programmer, the link's own codes
   for (int code = 0; code <= 255; ++code) keys.push_back("ERROR_" + std::to_string(code));
   for (int code : {1001, 1002, 1003, 1004, 1005, 1007, 1008, 1009, 1010})
