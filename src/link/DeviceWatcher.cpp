@@ -1,5 +1,7 @@
 #include "link/DeviceWatcher.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "link/DevicePresence.h"
@@ -8,24 +10,32 @@ namespace korvane {
 
 DeviceWatcher::DeviceWatcher(std::string sysTtyDir) : dir_(std::move(sysTtyDir)), known_(Present()) {}
 
-std::set<std::string> DeviceWatcher::Present() const {
+std::map<std::string, std::string> DeviceWatcher::Present() const {
   namespace fs = std::filesystem;
-  std::set<std::string> names;
+  std::map<std::string, std::string> devices;
   std::error_code ec;
   for (fs::directory_iterator it(dir_, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code exists;
-    if (fs::exists(it->path() / "device", exists)) names.insert(it->path().filename().string());
+    // The system makes the entry anew for every plugging: its inode and
+    // change time tell a replug under the same name.
+    struct stat st{};
+    if (::stat((it->path() / "device").c_str(), &st) != 0) continue;
+    devices[it->path().filename().string()] = std::to_string(st.st_ino) + ':' + std::to_string(st.st_ctim.tv_sec) +
+                                               '.' + std::to_string(st.st_ctim.tv_nsec);
   }
-  return names;
+  return devices;
 }
 
 std::vector<uint32_t> DeviceWatcher::Poll() {
-  const std::set<std::string> now = Present();
+  const std::map<std::string, std::string> now = Present();
   std::vector<uint32_t> events;
-  for (const std::string& name : known_)
-    if (!now.count(name)) events.push_back(kDeviceRemoveComplete);
-  for (const std::string& name : now)
-    if (!known_.count(name)) events.push_back(kDeviceArrival);
+  for (const auto& [name, identity] : known_) {
+    auto found = now.find(name);
+    if (found == now.end() || found->second != identity) events.push_back(kDeviceRemoveComplete);
+  }
+  for (const auto& [name, identity] : now) {
+    auto found = known_.find(name);
+    if (found == known_.end() || found->second != identity) events.push_back(kDeviceArrival);
+  }
   known_ = now;
   return events;
 }

@@ -2,9 +2,10 @@
 // Notices serial devices coming and going by comparing the devices present
 // under /sys/class/tty from one look to the next. The front end looks about
 // once a second (a timer on its UI thread) and hands every event it gets to
-// OnDeviceChange.
+// OnDeviceChange. A device unplugged and plugged back between two looks is
+// told by its device entry being a new one: a removal and an arrival.
 #include <cstdint>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,11 @@ class DeviceWatcher {
   std::vector<uint32_t> Poll();
 
  private:
-  std::set<std::string> Present() const;
+  // Each device's entry by name, with what tells one plugging from the next.
+  std::map<std::string, std::string> Present() const;
 
   std::string dir_;
-  std::set<std::string> known_;
+  std::map<std::string, std::string> known_;
 };
 
 }  // namespace korvane

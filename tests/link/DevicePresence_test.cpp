@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "LinkFixture.h"
 #include "PseudoTerminal.h"
 #include "support/TempDir.h"
 #include "link/DeviceInfoLines.h"
 #include "link/DeviceWatcher.h"
+#include "link/TtyEventSource.h"
 #include "link/OperationKind.h"
 #include "link/OperationRunner.h"
 #include "link/PortSetup.h"
@@ -151,6 +154,18 @@ TEST(DeviceWatcher, ReportsDevicesThatCameAndWent) {
   fs::remove_all(dir / "ttyUSB0");
   fs::create_directories(dir / "ttyACM0" / "device");
   EXPECT_EQ(watcher.Poll(), (std::vector<uint32_t>{kDeviceRemoveComplete, kDeviceArrival}));
+  // Unplugged and plugged back between two looks: not missed.
+  fs::remove_all(dir / "ttyACM0");
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  fs::create_directories(dir / "ttyACM0" / "device");
+  EXPECT_EQ(watcher.Poll(), (std::vector<uint32_t>{kDeviceRemoveComplete, kDeviceArrival}));
+  EXPECT_TRUE(watcher.Poll().empty());
+}
+
+TEST(TtyEventSource, OnlyAdditionsAndRemovalsAreDeviceChanges) {
+  EXPECT_EQ(DeviceChangeForAction("add"), 0x8000u);
+  EXPECT_EQ(DeviceChangeForAction("remove"), 0x8004u);
+  for (const char* other : {"change", "bind", "unbind", "move", "online", ""}) EXPECT_EQ(DeviceChangeForAction(other), 0u);
 }
 
 }  // namespace
