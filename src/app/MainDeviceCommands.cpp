@@ -82,9 +82,13 @@ bool MainDeviceCommands::WatchDeviceEvents() {
   CDuiDialog* dialog = main_.MainDialog();
   if (!dialog) return false;
   std::string why;
-  if (options.ttyEventSource) eventSource_ = options.ttyEventSource();
-  // A watch folder of its own (a test's) is polled: udev would report the real devices.
-  else if (options.deviceWatchDir.empty()) eventSource_ = OpenUdevTtyMonitor(&why);
+  if (options.ttyEventSource) {
+    eventSource_ = options.ttyEventSource();
+    if (!eventSource_) why = "the device event source failed";
+  } else if (options.deviceWatchDir.empty()) {
+    // A watch folder of its own (a test's) is polled: udev would report the real devices.
+    eventSource_ = OpenUdevTtyMonitor(&why);
+  }
   if (!eventSource_) {
     if (!why.empty()) ctx_.dui->WriteLog(LOG_INFO, "device changes by polling: %s", why.c_str());
     return false;

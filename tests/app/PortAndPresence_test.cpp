@@ -224,6 +224,33 @@ TEST_F(PortTest, TheWatcherNoticesTheProgrammerLeaving) {
       options);
 }
 
+// Without udev the poll takes over, silently but for one line in the log file.
+TEST_F(PortTest, WithoutUdevThePollTakesOverAndTheLogFileSaysSoOnce) {
+  const std::filesystem::path devices = logDir.filePath("devices").toStdString();
+  std::filesystem::create_directories(devices / "ttyUSB9");
+  std::ofstream((devices / "ttyUSB9" / "device").string()) << "";
+  AppOptions options = DeviceOptions();
+  options.deviceWatchDir = devices.string();
+  options.ttyEventSource = [] { return std::unique_ptr<ITtyEventSource>(); };
+  ASSERT_TRUE(sim->Start());
+  StoreSetting("Port", sim->Link());
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+        LinkContext& link = main.Context().link;
+        ASSERT_TRUE(link.PortOpen());
+        EXPECT_FALSE(main.Device()->WatchesDeviceEvents());
+        EXPECT_TRUE(boxes.empty());
+        sim->Stop();
+        std::filesystem::remove_all(devices / "ttyUSB9");
+        EXPECT_TRUE(test::PumpUntil([&] { return !link.PortOpen(); }, 3000));
+      }},
+      options);
+  std::ifstream log(logDir.filePath("korvane.log").toStdString());
+  const std::string text((std::istreambuf_iterator<char>(log)), {});
+  size_t lines = 0;
+  for (size_t at = text.find("by polling"); at != std::string::npos; at = text.find("by polling", at + 1)) ++lines;
+  EXPECT_EQ(lines, 1u) << text;
+}
+
 // udev's announcements (here a stand-in reading them from a pipe) reach the
 // window at once: no poll runs, a removal closes the port and a replug under
 // the same name reopens it.
