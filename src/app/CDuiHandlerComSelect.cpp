@@ -12,6 +12,7 @@
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
 #include "dui/DuiSystem.h"
+#include "link/SerialPortInfo.h"
 
 namespace korvane {
 
@@ -49,17 +50,31 @@ CDuiHandlerComSelect::CDuiHandlerComSelect(AppContext& context) : ctx_(context) 
 void CDuiHandlerComSelect::OnInit() {
   texts_ = StoredPortSettings(ctx_);
   if (CDuiControl* serial = FindControl("SerialComb")) {
-    std::vector<std::string> ports = ListComPorts();
+    // Each port is offered by its stable name when udev gave it one, so that
+    // the saved choice follows the adapter to another socket; the caption
+    // tells the adapters apart.
+    std::vector<std::string> captions;
+    QStringList values;
     int selected = -1;
-    for (size_t i = 0; i < ports.size(); ++i)
-      if (ports[i] == texts_.port) selected = static_cast<int>(i);
+    for (const std::string& path : ListComPorts()) {
+      const SerialPortInfo info = DescribeSerialPort(path, ctx_.app.Options().serialByIdDir);
+      const std::string value = info.stablePath.empty() ? path : info.stablePath;
+      std::string caption = path;
+      if (const std::string adapter = AdapterSummary(info); !adapter.empty()) caption += "  " + adapter;
+      if (!info.stablePath.empty()) caption += "  " + info.stablePath;
+      if (texts_.port == path || texts_.port == value) selected = static_cast<int>(captions.size());
+      captions.push_back(caption);
+      values << QString::fromStdString(value);
+    }
     // A stored port that is absent now (unplugged, or held by another
     // program) stays on offer, selected.
     if (selected < 0 && !texts_.port.empty()) {
-      ports.push_back(texts_.port);
-      selected = static_cast<int>(ports.size()) - 1;
+      captions.push_back(texts_.port);
+      values << QString::fromStdString(texts_.port);
+      selected = static_cast<int>(captions.size()) - 1;
     }
-    serial->SetComboItems(ports);
+    serial->SetComboItems(captions);
+    if (QComboBox* combo = Combo(*this, "SerialComb")) combo->setProperty("itemValues", values.join(','));
     if (selected >= 0) serial->SetComboSel(selected);
   }
   SetComboValue("BaudrateComb", texts_.baudrate);
@@ -115,12 +130,14 @@ int CDuiHandlerComSelect::OnEndDialog(int code) {
   const PortSettings before = link.settings;
   const bool wasOpen = link.port.IsOpen();
   if (texts_.port.empty() || !OpenPort(link, ParsePortSettings(texts_))) {
+    const std::string hint = texts_.port.empty() ? std::string() : PortAccessHint(texts_.port, link.port.LastError());
     // The link goes back to what it was, so a failed attempt costs nothing.
     link.settings = before;
     if (wasOpen) link.port.Reopen(before);
     else link.port.Close();
-    dui.ShowMessageBox(AttachedDialog(), FormatText(dui.LookupText("OpenComPortError"), texts_.port),
-                       dui.LookupText("MessageBoxTitle"), MB_OK | MB_ICONERROR);
+    std::string text = FormatText(dui.LookupText("OpenComPortError"), texts_.port);
+    if (!hint.empty()) text += "\n" + hint;
+    dui.ShowMessageBox(AttachedDialog(), text, dui.LookupText("MessageBoxTitle"), MB_OK | MB_ICONERROR);
     return 0;
   }
   AppSettings& s = ctx_.settings;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -20,6 +21,7 @@
 #include "app/HexEditorLoader.h"
 #include "app/HexWindowCommands.h"
 #include "app/MainDeviceCommands.h"
+#include "app/ProjectCommands.h"
 #include "core/model/ProjectFile.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiControl.h"
@@ -34,6 +36,8 @@ namespace korvane {
 namespace {
 
 constexpr const char* kClassName = "CDuiHandlerMain";
+// How often a file handed over by a later start asks again while a dialog is up.
+constexpr int kHandOverRetryMs = 300;
 
 // The target a device button names ("btn-chip-checksum", "btn-read-tool", ...).
 TargetKind ButtonTarget(const std::string& name) {
@@ -230,7 +234,11 @@ int CDuiHandlerMain::OnDuiMessage(int uID, const std::string& name, int msg, WPA
                        name.c_str(), msg, static_cast<int>(wParam), static_cast<int>(lParam));
   if (uID == DUI_UID_INSTANCE_COMMAND) {
     const auto* record = reinterpret_cast<const DuiCommandRecord*>(lParam);
-    if (record && record->text.empty()) BringToFront();
+    // A later start hands over a file to open, or just asks for the window.
+    if (record) {
+      BringToFront();
+      if (!record->text.empty()) OpenFileWhenIdle(record->text);
+    }
     return 1;
   }
   if (name == "skin.wnd") return OnSkinWindow(msg, wParam, lParam);
@@ -340,6 +348,17 @@ void CDuiHandlerMain::SelectItem(ConfigItem* item) {
     propertyGrid_->ExpandAll();
     propertyGrid_->update();
   }
+}
+
+void CDuiHandlerMain::OpenFileWhenIdle(const std::string& path) {
+  if (!mainDialog_) return;
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal && modal != mainDialog_) {
+    // An operation or another dialog has the window: try again once it is gone.
+    QTimer::singleShot(kHandOverRetryMs, mainDialog_, [this, path] { OpenFileWhenIdle(path); });
+    return;
+  }
+  CommandOpenProjectFile(*this, path);
 }
 
 void CDuiHandlerMain::BringToFront() {

@@ -100,6 +100,10 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   MainDeviceCommands* Device() const { return device_.get(); }
   HexWindowCommands& HexCommands() const { return *hex_; }
 
+  // Opens the project or description file at path as "open" does, after the
+  // save prompt; while another modal dialog (an operation) is up it waits.
+  void OpenFileWhenIdle(const std::string& path);
+
  protected:
   // Commands whose work lives with other parts of the program; each returns
   // whether the click was consumed.

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDateTimeEdit>
+#include <QFileInfo>
+#include <QTimer>
 #include <QTextBrowser>
 
 #include "app/AppContext.h"
@@ -15,8 +17,11 @@
 namespace korvane {
 
 CKorvaneApp::CKorvaneApp(AppOptions options) : options_(std::move(options)) {
-  if (options_.archivePath.empty()) options_.archivePath = ExecutableDir() + "Korvane.ui";
-  if (options_.hexEditorPath.empty()) options_.hexEditorPath = ExecutableDir() + "korvane-hexeditor";
+  const std::string exeDir = ExecutableDir();
+  if (options_.archivePath.empty())
+    options_.archivePath = FindBesideOrIn(exeDir, InstalledDataDir(exeDir), "Korvane.ui");
+  if (options_.hexEditorPath.empty())
+    options_.hexEditorPath = FindBesideOrIn(exeDir, InstalledLibDir(exeDir), "libkorvane-hexeditor.so");
 }
 
 void CKorvaneApp::RegisterFactories(DuiSystem& dui) {
@@ -50,6 +55,9 @@ int CKorvaneApp::RunApplication() {
     dui.archivePath = options_.archivePath;
     dui.singleInstance = options_.singleInstance;
     dui.instanceKey = settings_.FileName();
+    // The running instance has another working folder: hand it a full path.
+    if (!options_.openFile.empty())
+      dui.instanceText = QFileInfo(QString::fromStdString(options_.openFile)).absoluteFilePath().toStdString();
     dui.logDir = options_.logDir;
     dui.modalHook = options_.modalHook;
     dui.fileDialogHook = options_.fileDialogHook;
@@ -85,6 +93,11 @@ int CKorvaneApp::RunApplication() {
     ++passes_;
     if (options_.passStarted) options_.passStarted(context);
     main->show();
+    // The file of the command line opens in the first pass, once the window shows.
+    if (passes_ == 1 && !options_.openFile.empty()) {
+      const std::string path = options_.openFile;
+      QTimer::singleShot(0, main, [handler, path] { handler->OpenFileWhenIdle(path); });
+    }
     main->RunModal();
   } while (restart);
   return 0;

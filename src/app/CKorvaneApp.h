@@ -2,6 +2,7 @@
 // The application object: settings, language, the framework and the main
 // window of each interface pass, and the rebuild after a language switch.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/AppSettings.h"
@@ -12,14 +13,17 @@ class QWidget;
 namespace korvane {
 
 class IHexEditor;
+class ITtyEventSource;
 struct AppContext;
 
 // Makes the hex editor component inside parent; null when there is none.
 using HexEditorFactory = std::function<IHexEditor*(QWidget* parent)>;
 
 struct AppOptions {
-  std::string archivePath;    // the skin archive; default "Korvane.ui" beside the executable
-  std::string hexEditorPath;  // the hex editor library; default beside the executable
+  // The skin archive and the hex editor library; by default beside the
+  // executable (a build tree) or in the installed layout.
+  std::string archivePath;
+  std::string hexEditorPath;
   HexEditorFactory hexEditorFactory;  // replaces the library when set (tests)
   bool singleInstance = true;
   std::string logDir;
@@ -30,8 +34,16 @@ struct AppOptions {
   // The serial port of this run in place of the stored one (the emulator's);
   // the stored settings stay as they are.
   std::string portOverride;
+  // A project or description file to open once the window is up; with
+  // another instance running it is handed over to that one instead.
+  std::string openFile;
   // Where the device watcher looks for serial devices; default /sys/class/tty.
+  // When set (a test), the watcher polls there instead of asking udev.
   std::string deviceWatchDir;
+  // Where the stable names of serial ports live; default /dev/serial/by-id.
+  std::string serialByIdDir = "/dev/serial/by-id";
+  // Replaces the udev monitor as the source of device events (tests).
+  std::function<std::unique_ptr<ITtyEventSource>()> ttyEventSource;
 };
 
 class CKorvaneApp {

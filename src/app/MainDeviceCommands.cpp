@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include "app/AppContext.h"
@@ -55,6 +56,7 @@ MainDeviceCommands::MainDeviceCommands(AppContext& context, CDuiHandlerMain& mai
 
 MainDeviceCommands::~MainDeviceCommands() {
   if (watchTimer_) watchTimer_->stop();
+  delete eventNotifier_;  // before its descriptor closes with the source
   view_.Detach(ctx_.link);
 }
 
@@ -64,6 +66,8 @@ bool MainDeviceCommands::Start(OperationRequest request) { return StartOperation
 
 void MainDeviceCommands::OpenStoredPort() {
   OpenPortFromSettings(ctx_.link, &view_, StoredPortSettings(ctx_));
+  if (WatchDeviceEvents()) return;
+  // Without udev the serial devices are compared once a second.
   const std::string& dir = ctx_.app.Options().deviceWatchDir;
   watcher_ = std::make_unique<DeviceWatcher>(dir.empty() ? std::string("/sys/class/tty") : dir);
   if (CDuiDialog* dialog = main_.MainDialog()) {
@@ -73,10 +77,36 @@ void MainDeviceCommands::OpenStoredPort() {
   }
 }
 
-void MainDeviceCommands::PollDevices() {
-  if (!watcher_) return;
+bool MainDeviceCommands::WatchDeviceEvents() {
+  const AppOptions& options = ctx_.app.Options();
   CDuiDialog* dialog = main_.MainDialog();
-  for (uint32_t event : watcher_->Poll()) {
+  if (!dialog) return false;
+  std::string why;
+  if (options.ttyEventSource) {
+    eventSource_ = options.ttyEventSource();
+    if (!eventSource_) why = "the device event source failed";
+  } else if (options.deviceWatchDir.empty()) {
+    // A watch folder of its own (a test's) is polled: udev would report the real devices.
+    eventSource_ = OpenUdevTtyMonitor(&why);
+  }
+  if (!eventSource_) {
+    if (!why.empty()) ctx_.dui->WriteLog(LOG_INFO, "device changes by polling: %s", why.c_str());
+    return false;
+  }
+  // Arrivals and removals reach the window thread as soon as udev announces them.
+  eventNotifier_ = new QSocketNotifier(eventSource_->Descriptor(), QSocketNotifier::Read, dialog);
+  QObject::connect(eventNotifier_, &QSocketNotifier::activated, dialog,
+                   [this] { DeliverDeviceChanges(eventSource_->ReadEvents()); });
+  return true;
+}
+
+void MainDeviceCommands::PollDevices() {
+  if (watcher_) DeliverDeviceChanges(watcher_->Poll());
+}
+
+void MainDeviceCommands::DeliverDeviceChanges(const std::vector<uint32_t>& events) {
+  CDuiDialog* dialog = main_.MainDialog();
+  for (uint32_t event : events) {
     if (dialog) dialog->SendMessage(WM_DEVICECHANGE, event, 0);
     else DeviceChange(event);
   }

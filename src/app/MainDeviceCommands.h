@@ -14,7 +14,9 @@
 #include "dui/DuiTypes.h"
 #include "link/DeviceWatcher.h"
 #include "link/OperationRequest.h"
+#include "link/TtyEventSource.h"
 
+class QSocketNotifier;
 class QTimer;
 
 namespace korvane {
@@ -54,11 +56,15 @@ class MainDeviceCommands {
 
   // One look of the device watcher; its events reach the main window as WM_DEVICECHANGE.
   void PollDevices();
+  // True while device events come from udev (or its stand-in), not the poll.
+  bool WatchesDeviceEvents() const { return eventSource_ != nullptr; }
 
   AppLinkView& View() { return view_; }
 
  private:
   std::optional<TargetKind> AskTarget();
+  bool WatchDeviceEvents();
+  void DeliverDeviceChanges(const std::vector<uint32_t>& events);
   void ShowComparison(const ReadResult& area);
 
   AppContext& ctx_;
@@ -66,6 +72,8 @@ class MainDeviceCommands {
   AppLinkView view_;
   std::unique_ptr<DeviceWatcher> watcher_;
   QPointer<QTimer> watchTimer_;
+  std::unique_ptr<ITtyEventSource> eventSource_;
+  QPointer<QSocketNotifier> eventNotifier_;
   bool comparing_ = false;                 // the conf read under way is for an item comparison
   std::unique_ptr<ReadResult> compared_;   // what it read
 };

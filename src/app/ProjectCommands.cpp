@@ -55,6 +55,22 @@ void SelectByName(CDuiHandlerMain& main, const std::string& name) {
     if (QTreeWidgetItem* node = tree->NodeOf(item)) tree->setCurrentItem(node);
 }
 
+// Replaces the project by the file at path; the loader shows "ReadFileError"
+// with the path when it cannot read it.
+void LoadProject(CDuiHandlerMain& main, const std::string& path) {
+  ChipDescription& desc = main.Description();
+  main.ClearViews();
+  desc.ClearDescription();
+  // Whatever was new is gone now, opened or not.
+  main.Session().newProjectUnsaved = 0;
+  if (desc.OpenDescription(path, main.ConfigTree())) {
+    main.UpdateTitle(path);
+    desc.checksumDirty = 1;
+    main.PollCodeFile();
+    ShowFirstPage(main);
+  }
+}
+
 }  // namespace
 
 int CommandNewProject(CDuiHandlerMain& main) {
@@ -87,24 +103,21 @@ int CommandNewProject(CDuiHandlerMain& main) {
 
 int CommandOpenProject(CDuiHandlerMain& main) {
   AppContext& ctx = main.Context();
-  ChipDescription& desc = main.Description();
   FinishGridEditing(main);
-  if (!ConfirmSave(desc, ctx.dui)) return 1;
+  if (!ConfirmSave(main.Description(), ctx.dui)) return 1;
 
   std::string path;
   // One "|" between the pairs: a "||" would end the list after the first.
   if (!ctx.dui->OpenFileName(ProjectFileRequest("XML File(*.xml)|*.xml|All File(*.*)|*.*||"), path) || path.empty())
     return 1;
-  main.ClearViews();
-  desc.ClearDescription();
-  // Whatever was new is gone now, opened or not.
-  main.Session().newProjectUnsaved = 0;
-  if (desc.OpenDescription(path, main.ConfigTree())) {
-    main.UpdateTitle(path);
-    desc.checksumDirty = 1;
-    main.PollCodeFile();
-    ShowFirstPage(main);
-  }
+  LoadProject(main, path);
+  return 1;
+}
+
+int CommandOpenProjectFile(CDuiHandlerMain& main, const std::string& path) {
+  FinishGridEditing(main);
+  if (!ConfirmSave(main.Description(), main.Context().dui)) return 1;
+  LoadProject(main, path);
   return 1;
 }
 

@@ -1,7 +1,9 @@
 // korvane: the desktop application.
 //
-//   korvane [--simulate [--sim-chip-type N]]
+//   korvane [--simulate [--sim-chip-type N]] [FILE.xml]
 //
+// FILE.xml is a project or chip description to open at start; when the
+// program already runs, the running window opens it instead.
 // --simulate runs the emulated programmer beside the application and uses it
 // as the serial port for this run; the saved port settings are left alone.
 #include <signal.h>
@@ -20,6 +22,8 @@
 #include "core/model/BaseDir.h"
 
 namespace {
+
+constexpr const char* kUsage = "usage: korvane [--simulate [--sim-chip-type N]] [--version] [FILE.xml]\n";
 
 // Ctrl+C or a termination request ends the run in order, so that the
 // emulator is stopped and its folder removed. The signals are taken as
@@ -55,6 +59,17 @@ void QuitOnSignals(QObject* owner) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before the toolkit starts, so that they work without a display.
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+      std::printf("%s", kUsage);
+      return 0;
+    }
+    if (!std::strcmp(argv[i], "--version")) {
+      std::printf("korvane %s\n", KORVANE_VERSION);
+      return 0;
+    }
+  }
   bool wantsSimulator = false;
   for (int i = 1; i < argc; ++i) wantsSimulator |= !std::strcmp(argv[i], "--simulate");
   const bool signalsBlocked = wantsSimulator && BlockQuitSignals();
@@ -63,28 +78,30 @@ int main(int argc, char** argv) {
   QApplication::setStyle("Fusion");
   QCoreApplication::setOrganizationName("Korvane");
   QCoreApplication::setApplicationName("Korvane");
+  // Lets the desktop match the windows to the installed entry and its icon.
+  QGuiApplication::setDesktopFileName("org.korvane.Korvane");
 
   bool simulate = false;
   // The first sample chip, so that chip operations match it out of the box.
   std::string chipType = "0x3102";
+  korvane::AppOptions options;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--simulate")) {
       simulate = true;
     } else if (!std::strcmp(argv[i], "--sim-chip-type") && i + 1 < argc) {
       chipType = argv[++i];
-    } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-      std::printf("usage: korvane [--simulate [--sim-chip-type N]]\n");
-      return 0;
+    } else if (argv[i][0] != '-' && options.openFile.empty()) {
+      options.openFile = argv[i];
     } else {
-      std::fprintf(stderr, "korvane: unknown option %s\nusage: korvane [--simulate [--sim-chip-type N]]\n", argv[i]);
+      std::fprintf(stderr, "korvane: unknown option %s\n%s", argv[i], kUsage);
       return 2;
     }
   }
 
-  korvane::AppOptions options;
   korvane::SimulatorProcess simulator;
   if (simulate) {
     std::string error;
+    // The emulator is installed beside the application, in a build tree too.
     if (!simulator.Start(korvane::ExecutableDir() + "korvane-sim", {"--chip-type", chipType}, &error)) {
       std::fprintf(stderr, "korvane: %s\n", error.c_str());
       return 1;

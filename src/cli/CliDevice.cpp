@@ -81,6 +81,8 @@ int Device::Open(const PortOptions& options) {
   if (!OpenPort(link, settings)) {
     const int error = link.port.LastError();
     session.Error("cannot open port " + settings.portName + ": " + std::strerror(error) + StrFormat(" (%d)", error));
+    const std::string hint = PortAccessHint(settings.portName, error);
+    if (!hint.empty()) session.Error(hint);
     return kExitDevice;
   }
   return kExitOk;

@@ -67,6 +67,23 @@ void CliOutput::Chips(const std::vector<ChipListing>& chips) {
   }
 }
 
+void CliOutput::Ports(const std::vector<SerialPortInfo>& ports) {
+  if (json_) {
+    Json list = Json::array();
+    for (const SerialPortInfo& p : ports)
+      list.push_back({{"path", p.path}, {"vendor", p.vendor}, {"model", p.model}, {"serial", p.serial},
+                      {"stablePath", p.stablePath}});
+    Print(out_, list);
+    return;
+  }
+  for (const SerialPortInfo& p : ports) {
+    out_ << p.path;
+    if (const std::string adapter = AdapterSummary(p); !adapter.empty()) out_ << "  " << adapter;
+    if (!p.stablePath.empty()) out_ << "  " << p.stablePath;
+    out_ << '\n';
+  }
+}
+
 void CliOutput::Info(const ProjectInfo& i) {
   const AreaLayout& l = i.layout;
   if (json_) {

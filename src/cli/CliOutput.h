@@ -15,6 +15,7 @@
 #include "core/model/AreaLayout.h"
 #include "link/BatchRunner.h"
 #include "link/LinkTypes.h"
+#include "link/SerialPortInfo.h"
 
 namespace korvane {
 
@@ -62,6 +63,9 @@ class CliOutput {
   CliOutput(bool json, std::ostream& out) : json_(json), out_(out) {}
 
   void Chips(const std::vector<ChipListing>& chips);
+  // One line per port: the path first (as scripts read it), then what is
+  // known of the adapter and its stable name, separated by two blanks.
+  void Ports(const std::vector<SerialPortInfo>& ports);
   void Info(const ProjectInfo& info);
   void Checksums(const PcChecksums& sums);
   void Values(const std::vector<std::pair<std::string, std::string>>& values);

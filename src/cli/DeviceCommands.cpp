@@ -17,6 +17,7 @@
 #include "link/OperationKind.h"
 #include "link/OperationRunner.h"
 #include "link/PortSetup.h"
+#include "link/SerialPortInfo.h"
 
 namespace korvane {
 
@@ -24,8 +25,10 @@ namespace {
 
 // ---- ports ------------------------------------------------------------------
 
-int RunPorts() {
-  for (const std::string& port : ListComPorts()) std::cout << port << '\n';
+int RunPorts(CliSession& s) {
+  std::vector<SerialPortInfo> ports;
+  for (const std::string& port : ListComPorts()) ports.push_back(DescribeSerialPort(port));
+  s.Output().Ports(ports);
   return kExitOk;
 }
 
@@ -217,8 +220,10 @@ int RunBurnConfig(CliSession& s, const BurnArgs& a) {
 
 void AddDeviceCommands(CLI::App& app, CliSession& session) {
   {
-    CLI::App* sub = app.add_subcommand("ports", "List the serial ports that can be opened now");
-    session.AddCommand(sub, [] { return RunPorts(); });
+    CLI::App* sub = app.add_subcommand(
+        "ports", "List the serial ports that can be opened now, with the adapter behind each and its stable name");
+    session.AddJsonFlag(sub);
+    session.AddCommand(sub, [&session] { return RunPorts(session); });
   }
   {
     auto args = std::make_shared<DownloadArgs>();

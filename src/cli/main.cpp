@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   app.name("korvane-cli");
   app.require_subcommand(1);
   app.fallthrough(true);  // global options may follow the command name
+  app.set_version_flag("--version", "korvane-cli " KORVANE_VERSION);
   session.AddGlobalOptions(app);
   korvane::AddOfflineCommands(app, session);
   korvane::AddDeviceCommands(app, session);
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);

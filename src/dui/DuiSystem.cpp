@@ -72,7 +72,8 @@ DuiSystem::StartResult DuiSystem::Start(std::string* error) {
   registered_ = true;
   if (options_.singleInstance) {
     channel_ = std::make_unique<DuiInstanceChannel>(InstanceServerName());
-    DuiCommandRecord hello;  // uID 100 with an empty text: "come to the front"
+    DuiCommandRecord hello;  // uID 100; an empty text: "come to the front"
+    hello.text = options_.instanceText;
     if (channel_->SendToFirst(hello)) {
       channel_.reset();
       return StartResult::OtherInstance;
@@ -106,8 +107,11 @@ void DuiSystem::ConfigureLog() {
   if (!file.empty()) {
     QString dir = QString::fromStdString(options_.logDir);
     if (dir.isEmpty()) {
+      // Beside the program in a build tree (the skin archive lies there too);
+      // an installed program's folder is the system's, not a place for logs.
       dir = QCoreApplication::applicationDirPath();
-      if (!QFileInfo(dir).isWritable()) dir = StateDir();
+      const bool besideArchive = QFileInfo(QString::fromStdString(options_.archivePath)).absolutePath() == dir;
+      if (!besideArchive || !QFileInfo(dir).isWritable()) dir = StateDir();
     }
     QDir().mkpath(dir);
     settings.path = QDir(dir).filePath(QString::fromStdString(file)).toStdString();

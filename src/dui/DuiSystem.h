@@ -45,6 +45,7 @@ struct DuiOptions {
   int appId = 1116;               // names the channel between instances
   bool singleInstance = true;     // a second start hands over to the first and stops
   std::string instanceKey;        // separates channels of different settings stores
+  std::string instanceText;       // what a second start hands over; empty: "come to the front"
   std::string logDir;             // where the log file goes; empty: beside the program
   ModalHook modalHook;
   FileDialogHook fileDialogHook;

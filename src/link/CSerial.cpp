@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -18,6 +19,16 @@ constexpr int kPollMs = 50;
 // A write that makes no progress for this long has lost its device; failing
 // beats blocking the operation for ever.
 constexpr int kWriteStallMs = 5000;
+
+// With the low-latency flag USB serial adapters pass received bytes on at once instead of after
+// their latency timer (often 16 ms per answer). Drivers that do not know the
+// request, and pseudo-terminals, stay as they are: that is no error.
+void SetLowLatency(int fd) {
+  serial_struct serial{};
+  if (::ioctl(fd, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY)) return;
+  serial.flags |= ASYNC_LOW_LATENCY;
+  ::ioctl(fd, TIOCSSERIAL, &serial);
+}
 
 bool SpeedFor(uint32_t baud, speed_t& speed) {
   static const struct {
@@ -73,6 +84,7 @@ int CSerial::Open(const std::string& name, uint32_t, uint32_t, bool) {
   // No other program may open the port behind our back. Devices that do not
   // know the request (some pseudo-terminals) are used all the same.
   ::ioctl(fd, TIOCEXCL);
+  SetLowLatency(fd);
 
   // Raw bytes both ways; the receiver is on and modem lines are ignored, so
   // adapters without them work like the ones that have them.

@@ -21,7 +21,9 @@ std::map<std::string, DeviceWatcher::Identity> DeviceWatcher::Present() const {
     // the one made anew when the device is.
     struct stat st {};
     if (::stat(it->path().c_str(), &st) != 0) continue;
-    devices[it->path().filename().string()] = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    devices[it->path().filename().string()] = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                                               static_cast<int64_t>(st.st_ctim.tv_sec),
+                                               static_cast<int64_t>(st.st_ctim.tv_nsec)};
   }
   return devices;
 }

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 namespace korvane {
@@ -25,8 +25,9 @@ class DeviceWatcher {
 
  private:
   // A device's entry as the file system knows it (device and inode numbers
-  // of its folder): a new device under an old name gets a new entry.
-  using Identity = std::pair<uint64_t, uint64_t>;
+  // of its folder, and when it was made): a new device under an old name
+  // gets a new entry, and a reused inode number a new change time.
+  using Identity = std::tuple<uint64_t, uint64_t, int64_t, int64_t>;
   std::map<std::string, Identity> Present() const;
 
   std::string dir_;

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/text/ParseNumber.h"
@@ -58,7 +61,22 @@ bool OpenPortFromSettings(LinkContext& link, ILinkView* mainWindow, const PortSe
     return true;
   }
   Report(link, FormatText(link.core.LookupText("Dev-Disconnect"), stored.port), kColourFailure, true, false, false);
+  const std::string hint = PortAccessHint(stored.port, link.port.LastError());
+  if (!hint.empty()) Report(link, hint, kColourFailure, false, true, true);
   return false;
+}
+
+std::string PortAccessHint(const std::string& portName, int error) {
+  if (error != EACCES && error != EPERM) return {};
+  const std::string path = SerialDevicePath(portName);
+  struct stat st{};
+  std::string groupName = "dialout";  // the usual owner of serial ports
+  if (::stat(path.c_str(), &st) == 0) {
+    const struct group* g = ::getgrgid(st.st_gid);
+    groupName = g ? g->gr_name : std::to_string(st.st_gid);
+  }
+  return "permission denied on " + path + ": it belongs to the group " + groupName + "; join it with \"sudo usermod -aG " +
+         groupName + " $USER\", then log in again";
 }
 
 bool NaturalLess(const std::string& a, const std::string& b) {

@@ -36,6 +36,11 @@ bool OpenPortFromSettings(LinkContext& link, ILinkView* mainWindow, const PortSe
 // can be opened right now, as /dev paths in natural order (ttyS2 before ttyS10).
 std::vector<std::string> ListComPorts();
 
+// For a port that could not be opened with error: when it was refused for
+// lack of permission, a sentence naming the device's group and the command
+// that adds the user to it; otherwise empty.
+std::string PortAccessHint(const std::string& portName, int error);
+
 // Natural order of names: digit runs compare by their value.
 bool NaturalLess(const std::string& a, const std::string& b);
 

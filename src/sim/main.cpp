@@ -44,6 +44,7 @@ void Usage() {
   std::fprintf(stderr,
                "usage: korvane-sim --link PATH [--link PATH2...] [--chip-type N] [--func-type N] [--baud N]\n"
                "                   [--fault KIND...] [-v]\n"
+               "       korvane-sim --version\n"
                "  Each --link is a programmer of its own; the other options apply to each.\n"
                "  KIND: noise | badcheck | resync | status | silence | hangup | flip, optionally :COMMAND[:N]\n"
                "        (the fault hits the Nth request with that command code; noise hits every answer;\n"
@@ -259,6 +260,10 @@ class Line {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && !std::strcmp(argv[1], "--version")) {
+    std::printf("korvane-sim %s\n", KORVANE_VERSION);
+    return 0;
+  }
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     Usage();

@@ -12,6 +12,7 @@
 #include "app/AppMessages.h"
 #include "app/CChecksumListCtrl.h"
 #include "app/CRichEditExt.h"
+#include "core/text/TextFormat.h"
 
 namespace korvane {
 namespace {
@@ -75,16 +76,22 @@ TEST_F(MainHandlerTest, ASecondWarningWhileOneIsOpenIsDropped) {
   EXPECT_EQ(boxes[1].text, "third");
 }
 
-TEST_F(MainHandlerTest, AnInstanceCommandWithTextDoesNothingButIsConsumed) {
+// A later start asks for the window (an empty text) or hands over a file to
+// open (its path): either way the window comes up, and the file opens as
+// "open" would, here with the loader's error for a file that is not there.
+TEST_F(MainHandlerTest, AnInstanceCommandBringsTheWindowUpAndOpensTheFileItNames) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
     d.hide();
     DuiCommandRecord record;
-    record.text = "open something";
-    EXPECT_NE(main.OnDuiMessage(DUI_UID_INSTANCE_COMMAND, "", 0, 0, reinterpret_cast<LPARAM>(&record)), 0);
-    EXPECT_FALSE(d.isVisible());
-    record.text.clear();
     EXPECT_NE(main.OnDuiMessage(DUI_UID_INSTANCE_COMMAND, "", 0, 0, reinterpret_cast<LPARAM>(&record)), 0);
     EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(boxes.empty());
+    d.hide();
+    record.text = logDir.filePath("handed-over.xml").toStdString();
+    EXPECT_NE(main.OnDuiMessage(DUI_UID_INSTANCE_COMMAND, "", 0, 0, reinterpret_cast<LPARAM>(&record)), 0);
+    EXPECT_TRUE(d.isVisible());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, FormatText(Text("ReadFileError"), record.text));
   }});
 }
 

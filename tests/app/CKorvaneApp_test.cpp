@@ -6,6 +6,8 @@
 #include "link/IniFile.h"
 #include "app/AppContext.h"
 #include "app/AppMessages.h"
+#include "core/model/ChipDescription.h"
+#include "core/text/TextFormat.h"
 
 namespace korvane {
 namespace {
@@ -174,6 +176,69 @@ TEST_F(KorvaneAppTest, EverySettingReadsItsDefaultAndIsStoredAsASectionWithAValu
   ASSERT_TRUE(cli.Load(SettingsFilePath()));
   EXPECT_EQ(cli.Get("Port", "Value", ""), "/dev/ttyUSB0");
   EXPECT_EQ(cli.Get("DuiLanguage", "Value", ""), "1033");
+}
+
+// A file named on the command line or handed over by a later start opens as
+// "open" would: the save prompt first, the loader's error box for a bad file.
+std::string SampleChipFile() { return std::string(KORVANE_SOURCE_DIR) + "/data/xml/orvik/chips/KV5210.xml"; }
+
+TEST_F(KorvaneAppTest, AFileOnTheCommandLineOpensOnceTheWindowIsUp) {
+  AppOptions o = Options();
+  o.openFile = SampleChipFile();
+  bool loaded = false;
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    test::Pump();
+    loaded = main.Description().HasTree();
+  }}, o);
+  EXPECT_TRUE(loaded);
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(KorvaneAppTest, AnUnreadableFileOnTheCommandLineShowsTheLoadersErrorWithItsPath) {
+  AppOptions o = Options();
+  o.openFile = logDir.filePath("no-such-project.xml").toStdString();
+  bool loaded = true;
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    test::Pump();
+    loaded = main.Description().HasTree();
+  }}, o);
+  EXPECT_FALSE(loaded);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, FormatText(Text("ReadFileError"), o.openFile));
+}
+
+TEST_F(KorvaneAppTest, ASecondStartHandsItsFileToTheRunningWindowAfterTheSavePrompt) {
+  struct Case {
+    int saveAnswer;
+    bool opens;
+  };
+  for (const Case c : {Case{IDCANCEL, false}, Case{IDNO, true}}) {
+    SCOPED_TRACE(c.saveAnswer);
+    boxes.clear();
+    passes = 0;
+    answer = [&](const std::string& text) { return text == Text("SaveNotify") ? c.saveAnswer : IDOK; };
+    AppOptions first = Options();
+    first.singleInstance = true;
+    int secondStatus = -1;
+    std::string chipAfter;
+    Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+      ASSERT_TRUE(main.Description().NewDescription("KV3102", "PB_2C1A", main.ConfigTree()));
+      main.Description().modified = 1;
+      AppOptions second = Options();
+      second.singleInstance = true;
+      second.openFile = SampleChipFile();
+      CKorvaneApp later(std::move(second));
+      secondStatus = later.RunApplication();  // hands over and ends
+      test::PumpUntil([&] { return !boxes.empty(); });
+      test::Pump();
+      chipAfter = main.Description().chipName;
+      main.Description().modified = 0;
+    }}, first);
+    EXPECT_EQ(secondStatus, 0);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].text, Text("SaveNotify"));
+    EXPECT_EQ(chipAfter != "KV3102", c.opens) << chipAfter;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include <QComboBox>
 
 #include "DeviceFixture.h"
@@ -15,6 +17,7 @@
 #include "link/DevicePresence.h"
 #include "link/IniFile.h"
 #include "link/PortSetup.h"
+#include "link/TtyEventSource.h"
 
 namespace korvane {
 namespace {
@@ -219,6 +222,74 @@ TEST_F(PortTest, TheWatcherNoticesTheProgrammerLeaving) {
         EXPECT_TRUE(HasLine(main, Text("DEV_OFFLINE_EVENT")));
       }},
       options);
+}
+
+// Without udev the poll takes over, silently but for one line in the log file.
+TEST_F(PortTest, WithoutUdevThePollTakesOverAndTheLogFileSaysSoOnce) {
+  const std::filesystem::path devices = logDir.filePath("devices").toStdString();
+  std::filesystem::create_directories(devices / "ttyUSB9");
+  std::ofstream((devices / "ttyUSB9" / "device").string()) << "";
+  AppOptions options = DeviceOptions();
+  options.deviceWatchDir = devices.string();
+  options.ttyEventSource = [] { return std::unique_ptr<ITtyEventSource>(); };
+  ASSERT_TRUE(sim->Start());
+  StoreSetting("Port", sim->Link());
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+        LinkContext& link = main.Context().link;
+        ASSERT_TRUE(link.PortOpen());
+        EXPECT_FALSE(main.Device()->WatchesDeviceEvents());
+        EXPECT_TRUE(boxes.empty());
+        sim->Stop();
+        std::filesystem::remove_all(devices / "ttyUSB9");
+        EXPECT_TRUE(test::PumpUntil([&] { return !link.PortOpen(); }, 3000));
+      }},
+      options);
+  std::ifstream log(logDir.filePath("korvane.log").toStdString());
+  const std::string text((std::istreambuf_iterator<char>(log)), {});
+  size_t lines = 0;
+  for (size_t at = text.find("by polling"); at != std::string::npos; at = text.find("by polling", at + 1)) ++lines;
+  EXPECT_EQ(lines, 1u) << text;
+}
+
+// udev's announcements (here a stand-in reading them from a pipe) reach the
+// window at once: no poll runs, a removal closes the port and a replug under
+// the same name reopens it.
+TEST_F(PortTest, UdevEventsCloseAndReopenThePortAtOnce) {
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const int writeEnd = pipeFds[1];
+  AppOptions options = DeviceOptions();
+  options.deviceWatchDir.clear();
+  bool sourceMade = false;
+  options.ttyEventSource = [&] {
+    sourceMade = true;
+    return std::make_unique<LineTtyEventSource>(pipeFds[0]);
+  };
+  auto announce = [&](const std::string& line) {
+    ASSERT_EQ(::write(writeEnd, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+  };
+  ASSERT_TRUE(sim->Start());
+  StoreSetting("Port", sim->Link());
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+        LinkContext& link = main.Context().link;
+        ASSERT_TRUE(link.PortOpen());
+        EXPECT_TRUE(main.Device()->WatchesDeviceEvents());
+        sim->Stop();
+        announce("change /dev/ttyUSB3\n");  // neither arrival nor removal
+        test::Pump();
+        announce("remove /dev/ttyUSB3\n");
+        EXPECT_TRUE(test::PumpUntil([&] { return !link.PortOpen(); }, 2000));
+        EXPECT_TRUE(HasLine(main, Text("DEV_OFFLINE_EVENT")));
+        ASSERT_TRUE(sim->Start());
+        announce("add /dev/tty");  // a line in two pieces
+        test::Pump();
+        announce("USB3\n");
+        EXPECT_TRUE(test::PumpUntil([&] { return link.PortOpen(); }, 2000));
+        EXPECT_TRUE(HasLine(main, Text("DEV_ONLINE_EVENT")));
+      }},
+      options);
+  EXPECT_TRUE(sourceMade);
+  ::close(writeEnd);
 }
 
 TEST(SimulatorProcess, RunsTheEmulatorOnAPortOfItsOwnAndTidiesUp) {

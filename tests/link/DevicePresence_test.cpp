@@ -4,13 +4,16 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "LinkFixture.h"
 #include "PseudoTerminal.h"
 #include "support/TempDir.h"
 #include "link/DeviceInfoLines.h"
 #include "link/DeviceWatcher.h"
+#include "link/TtyEventSource.h"
 #include "link/OperationKind.h"
 #include "link/OperationRunner.h"
 #include "link/PortSetup.h"
@@ -205,6 +208,18 @@ TEST(DeviceWatcher, ReportsDevicesThatCameAndWent) {
   fs::remove_all(dir / "gone");
   EXPECT_EQ(watcher.Poll(), (std::vector<uint32_t>{kDeviceRemoveComplete, kDeviceArrival}));
   EXPECT_TRUE(watcher.Poll().empty());
+  // The same with the old entry gone first: its inode number may come back.
+  fs::remove_all(dir / "ttyACM0");
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  fs::create_directories(dir / "ttyACM0" / "device");
+  EXPECT_EQ(watcher.Poll(), (std::vector<uint32_t>{kDeviceRemoveComplete, kDeviceArrival}));
+  EXPECT_TRUE(watcher.Poll().empty());
+}
+
+TEST(TtyEventSource, OnlyAdditionsAndRemovalsAreDeviceChanges) {
+  EXPECT_EQ(DeviceChangeForAction("add"), 0x8000u);
+  EXPECT_EQ(DeviceChangeForAction("remove"), 0x8004u);
+  for (const char* other : {"change", "bind", "unbind", "move", "online", ""}) EXPECT_EQ(DeviceChangeForAction(other), 0u);
 }
 
 }  // namespace

@@ -4,8 +4,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include <cerrno>
+#include <grp.h>
+#include <sys/stat.h>
+
 #include "link/IniFile.h"
 #include "link/PortSetup.h"
+#include "link/SerialPortInfo.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -105,6 +110,64 @@ TEST(PortSettings, PortsAreListedInNaturalOrder) {
   const auto ports = ListComPorts();
   EXPECT_TRUE(std::is_sorted(ports.begin(), ports.end(), NaturalLess));
   for (const std::string& p : ports) EXPECT_EQ(p.rfind("/dev/", 0), 0u);
+}
+
+// A port refused for lack of permission names the device's group and the
+// command that grants it; other failures add nothing.
+TEST(PortSettings, APermissionRefusalNamesTheDevicesGroupAndHowToJoinIt) {
+  test::TempDir dir;
+  const std::string device = dir.File("ttyUSB7", "");
+  struct stat st{};
+  ASSERT_EQ(::stat(device.c_str(), &st), 0);
+  const struct group* g = ::getgrgid(st.st_gid);
+  ASSERT_NE(g, nullptr);
+  const std::string groupName = g->gr_name;
+  for (int error : {EACCES, EPERM}) {
+    const std::string hint = PortAccessHint(device, error);
+    EXPECT_NE(hint.find(device), std::string::npos) << hint;
+    EXPECT_NE(hint.find("group " + groupName), std::string::npos) << hint;
+    EXPECT_NE(hint.find("sudo usermod -aG " + groupName + " $USER"), std::string::npos) << hint;
+  }
+  EXPECT_EQ(PortAccessHint(device, ENOENT), "");
+  EXPECT_EQ(PortAccessHint(device, EBUSY), "");
+  // A device that is gone still gets the usual group named.
+  EXPECT_NE(PortAccessHint(dir / "gone", EACCES).find("sudo usermod -aG dialout $USER"), std::string::npos);
+}
+
+// The stable name is the by-id link that leads to the port, however the port
+// was named; a port nothing links to has none.
+TEST(SerialPortInfo, TheStableNameIsTheLinkThatLeadsToThePort) {
+  test::TempDir dir;
+  const std::string device = dir.File("ttyUSB7", "");
+  const std::string other = dir.File("ttyUSB8", "");
+  const fs::path byId = dir / "by-id";
+  fs::create_directories(byId);
+  fs::create_symlink(other, byId / "usb-Orvik_Bench_Programmer_B2-if00-port0");
+  fs::create_symlink(device, byId / "usb-Orvik_Bench_Programmer_A1-if00-port0");
+  fs::create_symlink(device, dir / "programmer");
+  for (const std::string& name : {device, dir / "programmer"}) {
+    const SerialPortInfo info = DescribeSerialPort(name, byId.string());
+    EXPECT_EQ(info.path, name);
+    EXPECT_EQ(info.stablePath, (byId / "usb-Orvik_Bench_Programmer_A1-if00-port0").string());
+  }
+  EXPECT_EQ(DescribeSerialPort(dir.File("ttyUSB9", ""), byId.string()).stablePath, "");
+  EXPECT_EQ(DescribeSerialPort(dir / "gone", byId.string()).stablePath, "");
+  EXPECT_EQ(DescribeSerialPort(device, dir / "no-by-id").stablePath, "");
+}
+
+TEST(SerialPortInfo, TheSummaryShowsWhatIsKnown) {
+  struct Case {
+    SerialPortInfo info;
+    const char* summary;
+  };
+  const Case cases[] = {
+      {{"/dev/ttyUSB0", "Orvik", "Bench Programmer", "A1", ""}, "Orvik Bench Programmer, serial A1"},
+      {{"/dev/ttyUSB0", "", "Bench Programmer", "", ""}, "Bench Programmer"},
+      {{"/dev/ttyUSB0", "Orvik", "", "", ""}, "Orvik"},
+      {{"/dev/ttyUSB0", "", "", "A1", ""}, "serial A1"},
+      {{"/dev/pts/3", "", "", "", ""}, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AdapterSummary(c.info), c.summary);
 }
 
 }  // namespace

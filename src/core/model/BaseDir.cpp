@@ -2,29 +2,52 @@
 
 #include <filesystem>
 
+// The installed folders relative to the executables' folder; the build sets
+// them from the install layout it was configured with.
+#ifndef KORVANE_DATADIR_FROM_BIN
+#define KORVANE_DATADIR_FROM_BIN "../share/korvane"
+#endif
+#ifndef KORVANE_LIBDIR_FROM_BIN
+#define KORVANE_LIBDIR_FROM_BIN "../lib/korvane"
+#endif
+
 namespace korvane {
 namespace fs = std::filesystem;
+
+namespace {
+
+std::string AsDir(const fs::path& path) {
+  std::string dir = path.lexically_normal().string();
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  return dir;
+}
+
+}  // namespace
 
 std::string ExecutableDir() {
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return "./";
-  std::string dir = exe.parent_path().string();
-  if (dir.empty() || dir.back() != '/') dir += '/';
-  return dir;
+  return AsDir(exe.parent_path());
 }
 
-std::string FindBaseDir() {
-  const std::string exeDir = ExecutableDir();
+std::string InstalledDataDir(const std::string& exeDir) { return AsDir(fs::path(exeDir) / KORVANE_DATADIR_FROM_BIN); }
+
+std::string InstalledLibDir(const std::string& exeDir) { return AsDir(fs::path(exeDir) / KORVANE_LIBDIR_FROM_BIN); }
+
+std::string FindBesideOrIn(const std::string& exeDir, const std::string& installedDir, const std::string& name) {
   std::error_code ec;
-  if (fs::is_directory(exeDir + "xml/orvik/chips", ec)) return exeDir;
-  const fs::path installed = fs::path(exeDir) / ".." / "share" / "korvane";
-  if (fs::is_directory(installed / "xml" / "orvik" / "chips", ec)) {
-    std::string dir = fs::weakly_canonical(installed, ec).string();
-    if (dir.empty() || dir.back() != '/') dir += '/';
-    return dir;
-  }
-  return exeDir;
+  const std::string beside = AsDir(exeDir) + name;
+  if (fs::exists(beside, ec)) return beside;
+  return AsDir(installedDir) + name;
 }
+
+std::string FindBaseDir(const std::string& exeDir) {
+  std::error_code ec;
+  if (fs::is_directory(fs::path(exeDir) / "xml/orvik/chips", ec)) return AsDir(exeDir);
+  return InstalledDataDir(exeDir);
+}
+
+std::string FindBaseDir() { return FindBaseDir(ExecutableDir()); }
 
 }  // namespace korvane
