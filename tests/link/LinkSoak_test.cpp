@@ -202,8 +202,12 @@ TEST_F(LinkSoak, FiveHundredOperationsWithRandomFaultsLeaveNothingBehind) {
     ASSERT_EQ(result, p.expected);
     ASSERT_LT(seconds, p.fault == Fault::SilenceTimedOut ? 15.0 : 5.0) << "no operation hangs";
     ASSERT_FALSE(link.WorkerRunning());
-    if (p.fault == Fault::Flip) EXPECT_NE(link.compareMismatch, 0u);
-    if (result != kLinkOk) EXPECT_EQ(view.log.back().colour, kColourFailure) << "a failure ends in red";
+    if (p.fault == Fault::Flip) {
+      EXPECT_NE(link.compareMismatch, 0u);
+    }
+    if (result != kLinkOk) {
+      EXPECT_EQ(view.log.back().colour, kColourFailure) << "a failure ends in red";
+    }
   }
   EXPECT_GT(faults, kOperations / 5);
 
