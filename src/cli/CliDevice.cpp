@@ -1,7 +1,13 @@
 #include "cli/CliDevice.h"
 
+#include <poll.h>
 #include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
 #include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstring>
 
@@ -50,10 +56,23 @@ InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : onInterrupt_
   sigaddset(&interrupt, SIGINT);
   sigaddset(&interrupt, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &interrupt, &previous_);
+  signals_ = ::signalfd(-1, &interrupt, SFD_NONBLOCK | SFD_CLOEXEC);
+  wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   watcher_ = std::thread([this, interrupt] {
-    const timespec tick{0, 100 * 1000 * 1000};
+    // Without either descriptor the watcher falls back to looking every tick.
+    const bool ticking = signals_ < 0 || wake_ < 0;
     while (!done_.load()) {
-      if (sigtimedwait(&interrupt, nullptr, &tick) > 0) interrupted_.store(true);
+      pollfd fds[2] = {{wake_, POLLIN, 0}, {signals_, POLLIN, 0}};
+      const int waited = ::poll(fds, 2, ticking || interrupted_.load() ? 100 : -1);
+      if (waited < 0 && errno != EINTR) break;
+      if (fds[0].revents & POLLIN) break;
+      if (signals_ >= 0) {
+        signalfd_siginfo info;
+        while (::read(signals_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) interrupted_.store(true);
+      } else {
+        const timespec now{0, 0};
+        if (sigtimedwait(&interrupt, nullptr, &now) > 0) interrupted_.store(true);
+      }
       if (interrupted_.load() && onInterrupt_) onInterrupt_();
     }
   });
@@ -61,7 +80,13 @@ InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : onInterrupt_
 
 InterruptWatch::~InterruptWatch() {
   done_.store(true);
+  if (wake_ >= 0) {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wake_, &one, sizeof one);
+  }
   watcher_.join();
+  if (signals_ >= 0) ::close(signals_);
+  if (wake_ >= 0) ::close(wake_);
   pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
 

@@ -29,9 +29,10 @@ struct PortOptions {
 };
 
 // SIGINT and SIGTERM while it lives: blocked for this thread and every thread
-// started meanwhile, and taken by a watcher that calls onInterrupt on every
-// tick (100 ms) from the first signal on, so that a cancel cleared by the
-// start of a next operation is set again.
+// started meanwhile, and taken by a watcher that calls onInterrupt at once and
+// then on every tick (100 ms), so that a cancel cleared by the start of a next
+// operation is set again. Until a signal comes the watcher sleeps without a
+// tick, and its end wakes it, so that a command never waits for it.
 class InterruptWatch {
  public:
   explicit InterruptWatch(std::function<void()> onInterrupt);
@@ -45,6 +46,8 @@ class InterruptWatch {
   std::atomic<bool> done_{false};
   std::atomic<bool> interrupted_{false};
   sigset_t previous_;
+  int signals_ = -1;  // a signalfd for the two signals
+  int wake_ = -1;     // an eventfd the destructor writes to
   std::thread watcher_;
 };
 

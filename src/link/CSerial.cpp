@@ -1,6 +1,8 @@
 #include "link/CSerial.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -112,6 +114,7 @@ int CSerial::Open(const std::string& name, uint32_t, uint32_t, bool) {
 
 void CSerial::Close() {
   lastError_ = 0;
+  readAheadBegin_ = readAheadEnd_ = 0;
   if (fd_ >= 0) {
     ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
@@ -217,15 +220,17 @@ int CSerial::Read(const std::atomic<int>& cancel, uint8_t* buffer, uint32_t coun
     const auto windowEnd = Clock::now() + std::chrono::milliseconds(kPollMs);
     for (;;) {
       if (cancel.load()) return -1;
+      have += TakeReadAhead(buffer + have, count - have);
+      if (have >= count) {
+        got = count;
+        return 0;
+      }
       // In raw mode without a minimum count a read returns 0 when nothing is
       // waiting; only together with a hang-up seen by poll(2) is that the end.
-      const ssize_t n = ::read(fd_, buffer + have, count - have);
+      const ssize_t n = ::read(fd_, readAhead_, sizeof readAhead_);
       if (n > 0) {
-        have += static_cast<uint32_t>(n);
-        if (have >= count) {
-          got = count;
-          return 0;
-        }
+        readAheadBegin_ = 0;
+        readAheadEnd_ = static_cast<uint32_t>(n);
         continue;
       }
       if (n < 0 && errno == EINTR) continue;
@@ -245,8 +250,16 @@ int CSerial::Read(const std::atomic<int>& cancel, uint8_t* buffer, uint32_t coun
   return 0;
 }
 
+uint32_t CSerial::TakeReadAhead(uint8_t* out, uint32_t count) {
+  const uint32_t n = std::min(count, readAheadEnd_ - readAheadBegin_);
+  std::memcpy(out, readAhead_ + readAheadBegin_, n);
+  readAheadBegin_ += n;
+  return n;
+}
+
 int CSerial::Purge() {
   lastError_ = 0;
+  readAheadBegin_ = readAheadEnd_ = 0;
   if (!IsOpen()) return Fail(kSerialClosed);
   if (::tcflush(fd_, TCIOFLUSH) != 0) return Fail(errno);
   return 0;

@@ -65,9 +65,18 @@ class CSerial : public IByteChannel {
 
  private:
   int Fail(int error) { return lastError_ = error; }
+  // Moves up to count bytes read ahead into out; returns how many.
+  uint32_t TakeReadAhead(uint8_t* out, uint32_t count);
 
   int fd_ = -1;
-  int lastError_ = 0;
+  // Written by the worker's reads, read by the window's thread.
+  std::atomic<int> lastError_{0};
+  // Bytes read from the device ahead of the caller: one read(2) takes all
+  // that has arrived, so a frame's start, length and body usually come from
+  // one system call instead of three.
+  uint8_t readAhead_[4096];
+  uint32_t readAheadBegin_ = 0;
+  uint32_t readAheadEnd_ = 0;
   uint32_t eventMask_ = 0;
   uint32_t readInterval_ = 0;
   std::string path_;

@@ -4,6 +4,7 @@
 // with faults for testing the link. Several --link options make several
 // programmers, each with its own memories, line and thread, so that a batch
 // can drive them side by side.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -38,17 +40,22 @@ struct Options {
   uint32_t baud = 0;  // 0: answers leave at once
   bool verbose = false;
   std::vector<FaultPlan> faults;
+  // Where to write the host's turnaround of every exchange, in microseconds.
+  std::string turnaroundPath;
 };
 
 void Usage() {
   std::fprintf(stderr,
                "usage: korvane-sim --link PATH [--link PATH2...] [--chip-type N] [--func-type N] [--baud N]\n"
-               "                   [--fault KIND...] [-v]\n"
+               "                   [--fault KIND...] [--turnaround FILE] [-v]\n"
                "       korvane-sim --version\n"
                "  Each --link is a programmer of its own; the other options apply to each.\n"
                "  KIND: noise | badcheck | resync | status | silence | hangup | flip, optionally :COMMAND[:N]\n"
                "        (the fault hits the Nth request with that command code; noise hits every answer;\n"
-               "        flip inverts the first data byte of the answer)\n");
+               "        flip inverts the first data byte of the answer)\n"
+               "  --turnaround FILE: on leaving, one line per request that followed an answer: the\n"
+               "        microseconds from the answer's last byte out to the request's first byte in\n"
+               "        (the first programmer only)\n");
 }
 
 bool ParseUnsigned(const char* text, uint32_t& out) {
@@ -84,6 +91,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         any = true;
       }
       if (!any) return false;
+    } else if (arg == "--turnaround" && i + 1 < argc) {
+      options.turnaroundPath = argv[++i];
     } else if (arg == "-v" || arg == "--verbose") {
       options.verbose = true;
     } else {
@@ -148,11 +157,14 @@ Clock::duration ByteTime(uint32_t baud) {
               : Clock::duration::zero();
 }
 
-// Writes bytes to the master, at line pace when a speed is set. Gives up on a
-// line nobody reads for a while.
-void SendPaced(int master, const std::vector<uint8_t>& bytes, Clock::duration byteTime, Clock::time_point& lineFree) {
+// Writes bytes to the master, at line pace when a speed is set, starting no
+// sooner than notBefore (when the request they answer has crossed the line).
+// One sleep per chunk and none apart: each wake-up is latency the host would
+// be blamed for. Gives up on a line nobody reads for a while.
+void SendPaced(int master, const std::vector<uint8_t>& bytes, Clock::duration byteTime, Clock::time_point notBefore,
+               Clock::time_point& lineFree) {
   const size_t chunk = 16;
-  Clock::time_point start = std::max(Clock::now(), lineFree);
+  Clock::time_point start = std::max({Clock::now(), lineFree, notBefore});
   size_t sent = 0;
   while (sent < bytes.size()) {
     const size_t n = std::min(chunk, bytes.size() - sent);
@@ -210,8 +222,14 @@ class Line {
         if (n < 0 && errno != EAGAIN && errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         continue;
       }
+      const Clock::time_point arrived = Clock::now();
+      if (answered_) {
+        answered_ = false;
+        turnarounds_.push_back(static_cast<uint32_t>(
+            std::chrono::duration_cast<std::chrono::microseconds>(arrived - lastAnswerOut_).count()));
+      }
       // When the last of these bytes would have crossed the line.
-      inboundEnd = std::max(inboundEnd, Clock::now()) + byteTime * n;
+      inboundEnd = std::max(inboundEnd, arrived) + byteTime * n;
 
       replies.clear();
       model_.Feed(buffer, static_cast<size_t>(n), replies);
@@ -232,8 +250,9 @@ class Line {
           break;
         }
         if (reply.bytes.empty()) continue;  // silence
-        std::this_thread::sleep_until(inboundEnd);
-        SendPaced(terminal_.master, reply.bytes, byteTime, outboundFree);
+        SendPaced(terminal_.master, reply.bytes, byteTime, inboundEnd, outboundFree);
+        lastAnswerOut_ = Clock::now();
+        answered_ = true;
       }
     }
     return true;
@@ -242,6 +261,12 @@ class Line {
   // Closes the terminal and takes the symlink away when it is still ours.
   void Finish() {
     CloseTerminal(terminal_);
+    if (!options_.turnaroundPath.empty() && link_ == options_.links.front()) {
+      if (FILE* out = std::fopen(options_.turnaroundPath.c_str(), "w")) {
+        for (uint32_t us : turnarounds_) std::fprintf(out, "%u\n", us);
+        std::fclose(out);
+      }
+    }
     char target[4096];
     const ssize_t len = readlink(link_.c_str(), target, sizeof target - 1);
     if (len > 0) {
@@ -255,6 +280,10 @@ class Line {
   std::string link_;
   ProgrammerModel model_;
   Terminal terminal_;
+  // The host's turnaround: an answer's last byte out to the next request in.
+  Clock::time_point lastAnswerOut_;
+  bool answered_ = false;
+  std::vector<uint32_t> turnarounds_;
 };
 
 }  // namespace
@@ -298,6 +327,11 @@ int main(int argc, char** argv) {
     for (auto& line : lines) line->Finish();
     return 1;
   }
+
+  // Pacing sleeps end when asked to, not up to the default 50 µs later: at
+  // high speeds that slack would be the emulator's latency, not the host's.
+  // Set before the lines' threads start, which inherit it.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
 
   std::atomic<bool> stop{false};
   std::atomic<int> failures{0};

@@ -90,6 +90,33 @@ TEST_F(CSerialTest, ReadReturnsAsSoonAsTheBytesArrive) {
   EXPECT_LT(took, 2.0) << "the read waits for bytes, not for its time-out";
 }
 
+// Whatever one read(2) took beyond the bytes asked for is handed to the next
+// reads in order; a purge or a close drops it with the rest of the line.
+TEST_F(CSerialTest, BytesReadAheadComeNextAndGoWithAPurge) {
+  pty.Send("abcdefgh");
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::string taken;
+  for (uint32_t count : {1u, 2u, 4u}) {
+    ASSERT_EQ(port.Read(cancel, buffer, count, got, 1), 0);
+    ASSERT_EQ(got, count);
+    taken.append(reinterpret_cast<char*>(buffer), count);
+  }
+  EXPECT_EQ(taken, "abcdefg");
+  ASSERT_EQ(port.Purge(), 0);
+  pty.Send("XY");
+  ASSERT_EQ(port.Read(cancel, buffer, 2, got, 1), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), got), "XY") << "the 'h' read ahead went with the purge";
+
+  // Bytes that came before a hang-up are still read; only then does it fail.
+  pty.Send("123");
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_EQ(port.Read(cancel, buffer, 1, got, 1), 0);
+  pty.HangUp();
+  ASSERT_EQ(port.Read(cancel, buffer, 2, got, 1), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), got), "23");
+  EXPECT_NE(port.Read(cancel, buffer, 1, got, 1), 0);
+}
+
 TEST_F(CSerialTest, AShortReadEndsWhenThePollsRunOut) {
   pty.Send("xy");
   const auto start = Clock::now();
