@@ -43,6 +43,15 @@ CConfigTreeCtrl::CConfigTreeCtrl(QWidget* parent, CDuiHandler& owner) : QTreeWid
     if (ConfigItem* item = ItemOf(current))
       owner_.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(item));
   });
+  // Any change of the nodes or of their data makes the index stale.
+  const auto stale = [this] { nodesIndexed_ = false; };
+  QAbstractItemModel* nodes = model();
+  connect(nodes, &QAbstractItemModel::rowsInserted, this, stale);
+  connect(nodes, &QAbstractItemModel::rowsRemoved, this, stale);
+  connect(nodes, &QAbstractItemModel::rowsMoved, this, stale);
+  connect(nodes, &QAbstractItemModel::modelReset, this, stale);
+  connect(nodes, &QAbstractItemModel::layoutChanged, this, stale);
+  connect(nodes, &QAbstractItemModel::dataChanged, this, stale);
 }
 
 CConfigTreeCtrl::~CConfigTreeCtrl() {
@@ -71,9 +80,16 @@ ConfigItem* CConfigTreeCtrl::ItemOf(const QTreeWidgetItem* node) {
 }
 
 QTreeWidgetItem* CConfigTreeCtrl::NodeOf(const ConfigItem* item) const {
+  if (!nodesIndexed_) IndexNodes();
+  auto it = nodes_.find(item);
+  return it == nodes_.end() ? nullptr : it->second;
+}
+
+void CConfigTreeCtrl::IndexNodes() const {
+  nodes_.clear();
   for (QTreeWidgetItemIterator it(const_cast<CConfigTreeCtrl*>(this)); *it; ++it)
-    if (ItemOf(*it) == item) return *it;
-  return nullptr;
+    nodes_.emplace(ItemOf(*it), *it);  // keeps the first node of an item
+  nodesIndexed_ = true;
 }
 
 QColor CConfigTreeCtrl::PaintedColourOf(const QTreeWidgetItem* node) const {
