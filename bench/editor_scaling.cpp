@@ -28,10 +28,10 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 
+#include "app/AppSession.h"
 #include "app/CConfigTreeCtrl.h"
 #include "app/CDuiHandlerMain.h"
 #include "app/CKorvaneApp.h"
-#include "app/AppSession.h"
 #include "app/CPropertyGridCtrl.h"
 #include "core/model/ConfigItem.h"
 #include "core/text/MessageBox.h"
