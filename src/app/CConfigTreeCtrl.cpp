@@ -55,7 +55,9 @@ CConfigTreeCtrl::CConfigTreeCtrl(QWidget* parent, CDuiHandler& owner) : QTreeWid
 }
 
 CConfigTreeCtrl::~CConfigTreeCtrl() {
-  // Taking the nodes down is no selection for the owner, which may be gone.
+  // Taking the nodes down is no selection for the owner, which may be gone;
+  // and the model, which outlives this part of the object, no longer reaches it.
+  disconnect(model(), nullptr, this, nullptr);
   blockSignals(true);
   clear();
 }
