@@ -43,10 +43,21 @@ CConfigTreeCtrl::CConfigTreeCtrl(QWidget* parent, CDuiHandler& owner) : QTreeWid
     if (ConfigItem* item = ItemOf(current))
       owner_.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(item));
   });
+  // Any change of the nodes or of their data makes the index stale.
+  const auto stale = [this] { nodesIndexed_ = false; };
+  QAbstractItemModel* nodes = model();
+  connect(nodes, &QAbstractItemModel::rowsInserted, this, stale);
+  connect(nodes, &QAbstractItemModel::rowsRemoved, this, stale);
+  connect(nodes, &QAbstractItemModel::rowsMoved, this, stale);
+  connect(nodes, &QAbstractItemModel::modelReset, this, stale);
+  connect(nodes, &QAbstractItemModel::layoutChanged, this, stale);
+  connect(nodes, &QAbstractItemModel::dataChanged, this, stale);
 }
 
 CConfigTreeCtrl::~CConfigTreeCtrl() {
-  // Taking the nodes down is no selection for the owner, which may be gone.
+  // Taking the nodes down is no selection for the owner, which may be gone;
+  // and the model, which outlives this part of the object, no longer reaches it.
+  disconnect(model(), nullptr, this, nullptr);
   blockSignals(true);
   clear();
 }
@@ -71,9 +82,16 @@ ConfigItem* CConfigTreeCtrl::ItemOf(const QTreeWidgetItem* node) {
 }
 
 QTreeWidgetItem* CConfigTreeCtrl::NodeOf(const ConfigItem* item) const {
+  if (!nodesIndexed_) IndexNodes();
+  auto it = nodes_.find(item);
+  return it == nodes_.end() ? nullptr : it->second;
+}
+
+void CConfigTreeCtrl::IndexNodes() const {
+  nodes_.clear();
   for (QTreeWidgetItemIterator it(const_cast<CConfigTreeCtrl*>(this)); *it; ++it)
-    if (ItemOf(*it) == item) return *it;
-  return nullptr;
+    nodes_.emplace(ItemOf(*it), *it);  // keeps the first node of an item
+  nodesIndexed_ = true;
 }
 
 QColor CConfigTreeCtrl::PaintedColourOf(const QTreeWidgetItem* node) const {

@@ -3,6 +3,7 @@
 // node tells the main window handler ("selectitem" with the ConfigItem);
 // nodes of disabled items are drawn grey, as their item stands when the node
 // is painted, and nodes that hold an item found different from the device red.
+#include <unordered_map>
 #include <unordered_set>
 
 #include <QTreeWidget>
@@ -30,7 +31,7 @@ class CConfigTreeCtrl : public QTreeWidget, public ITreeControl {
     clear();
   }
   static ConfigItem* ItemOf(const QTreeWidgetItem* node);
-  // The node that shows item; null when it has none.
+  // The node that shows item (the first in display order); null when it has none.
   QTreeWidgetItem* NodeOf(const ConfigItem* item) const;
   // The colour of a node's text by its item: grey while the item is disabled.
   static QColor TextColourOf(const QTreeWidgetItem* node);
@@ -42,8 +43,14 @@ class CConfigTreeCtrl : public QTreeWidget, public ITreeControl {
   bool IsMarked(const QTreeWidgetItem* node) const { return marked_.count(node) != 0; }
 
  private:
+  void IndexNodes() const;
+
   CDuiHandler& owner_;
   std::unordered_set<const QTreeWidgetItem*> marked_;
+  // Item to node, built on the first lookup after the nodes last changed:
+  // marking a comparison's results looks up every differing item.
+  mutable std::unordered_map<const ConfigItem*, QTreeWidgetItem*> nodes_;
+  mutable bool nodesIndexed_ = false;
 };
 
 }  // namespace korvane

@@ -51,6 +51,36 @@ TEST_F(ConfigTreeTest, NodesFollowVisibilityAndSetableAndOpenTwoLevels) {
   }});
 }
 
+// Looking a node up after nodes went, came or changed their item finds the
+// node as the tree holds it now, the first in display order.
+TEST_F(ConfigTreeTest, TheNodeOfAnItemFollowsTheNodesAsTheyChange) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    CConfigTreeCtrl* tree = main.ConfigTree();
+    ConfigItem* led = Item(main, "ledSettings");
+    ConfigItem* blink = Item(main, "ledBlinkRate");
+    QTreeWidgetItem* ledNode = tree->NodeOf(led);
+    ASSERT_NE(ledNode, nullptr);
+    ASSERT_NE(tree->NodeOf(blink), nullptr);
+
+    delete tree->NodeOf(blink);
+    EXPECT_EQ(tree->NodeOf(blink), nullptr);
+    EXPECT_EQ(tree->NodeOf(led), ledNode);
+
+    auto* added = static_cast<QTreeWidgetItem*>(tree->InsertNode("again", ledNode));
+    EXPECT_EQ(tree->NodeOf(blink), nullptr);
+    tree->SetNodeData(added, blink);
+    EXPECT_EQ(tree->NodeOf(blink), added);
+    // An earlier node given the same item comes first.
+    tree->SetNodeData(ledNode, blink);
+    EXPECT_EQ(tree->NodeOf(blink), ledNode);
+    EXPECT_EQ(tree->NodeOf(led), nullptr);
+
+    tree->ClearTree();
+    EXPECT_EQ(tree->NodeOf(blink), nullptr);
+  }});
+}
+
 TEST_F(ConfigTreeTest, ATriggerThatSwitchesAnItemRecoloursItsNodeAtTheNextRepaint) {
   Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
     d.resize(1000, 700);
