@@ -13,19 +13,30 @@ namespace {
 
 using test::DeviceFixture;
 
-class DeviceScreenshots : public DeviceFixture {};
+class DeviceScreenshots : public DeviceFixture {
+ protected:
+  // Where the pictures go; empty skips the test.
+  static QString Folder() { return qEnvironmentVariable("KORVANE_SCREENSHOT_DIR"); }
+
+  // The window at the README's size with the sample chip loaded
+  // as a new project.
+  bool ShowNewProject(CDuiHandlerMain& main, CDuiDialog& d) {
+    d.resize(1180, 780);
+    d.show();
+    if (!LoadChip(main)) return false;
+    main.UpdateTitle(main.Context().dui->LookupText("NewProject"));
+    return true;
+  }
+};
 
 TEST_F(DeviceScreenshots, FinishedDownload) {
-  const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
+  const QString dir = Folder();
   if (dir.isEmpty()) GTEST_SKIP() << "KORVANE_SCREENSHOT_DIR is not set";
   StoreSetting("DuiLanguage", std::to_string(kLangEnglish));
   play["dlg_select_download_type"] = Choose({"Tool", "ConfArea", "CodeArea"});
   RunWithSim(
       [&](CDuiHandlerMain& main, CDuiDialog& d) {
-        d.resize(1180, 780);
-        d.show();
-        ASSERT_TRUE(LoadChip(main));
-        main.UpdateTitle(main.Context().dui->LookupText("NewProject"));
+        ASSERT_TRUE(ShowNewProject(main, d));
         if (auto* tree = main.ConfigTree(); tree && tree->topLevelItemCount() > 0) {
           tree->expandToDepth(1);
           tree->setCurrentItem(tree->topLevelItem(0)->child(0));
@@ -42,17 +53,14 @@ TEST_F(DeviceScreenshots, FinishedDownload) {
 }
 
 TEST_F(DeviceScreenshots, ComparedItems) {
-  const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
+  const QString dir = Folder();
   if (dir.isEmpty()) GTEST_SKIP() << "KORVANE_SCREENSHOT_DIR is not set";
   StoreSetting("DuiLanguage", std::to_string(kLangEnglish));
   play["dlg_select_download_type"] = Choose({"Tool", "ConfArea", "CodeArea"});
   play["dlg_select_oprator_type"] = Choose({"Tool"});
   RunWithSim(
       [&](CDuiHandlerMain& main, CDuiDialog& d) {
-        d.resize(1180, 780);
-        d.show();
-        ASSERT_TRUE(LoadChip(main));
-        main.UpdateTitle(main.Context().dui->LookupText("NewProject"));
+        ASSERT_TRUE(ShowNewProject(main, d));
         EXPECT_NE(Click(main, "config"), 0);
         for (auto [name, text] : {std::pair{"cfgVersion", "7"}, {"pdSvid", "0x3E60"}, {"ledBrightness", "80"}})
           ASSERT_TRUE(SetItemValue(main.Description(), main.Session().grid, *Item(main, name), text));
