@@ -180,7 +180,9 @@ void CDuiHandlerMain::ShowStoredLanguage() {
   CDuiControl* chinese = mainDialog_ ? mainDialog_->FindControl("item_chinese") : nullptr;
   CDuiControl* english = mainDialog_ ? mainDialog_->FindControl("item_english") : nullptr;
   if (!chinese || !english) return;
-  const bool stored = ctx_.settings.Number("DuiLanguage") == kLangChinese;
+  // Until the user chooses, the next start follows the locale as this one did.
+  const int next = ctx_.settings.Has("DuiLanguage") ? ctx_.settings.Number("DuiLanguage") : ctx_.app.language;
+  const bool stored = next == kLangChinese;
   (stored ? chinese : english)->SetCheck(true);
   (stored ? english : chinese)->SetCheck(false);
 }
