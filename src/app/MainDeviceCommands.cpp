@@ -273,6 +273,7 @@ void MainDeviceCommands::OperationResult(int kind, LPARAM record) {
     if (desc.HasTree()) {
       ctx_.session.TakeConfigRead(*area);
       main_.ShowDifferences();
+      main_.ShowProjectTitle();  // the values read are unsaved changes
       // The grid shows the item again, now with the values read.
       if (desc.currentItem)
         main_.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(desc.currentItem));
