@@ -90,6 +90,12 @@ void CDuiHandlerMain::OnInit() {
     propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), session_.grid, warn, ctx_.dui->Text("Param"),
                                           ctx_.dui->Text("Value"));
     ctx_.grid = propertyGrid_;
+    propertyGrid_->SetDefaultLookup([this](const ConfigItem& item) -> const std::string* {
+      const ChipDescription& desc = session_.description;
+      session_.defaults.Follow(ctx_.core, desc.chipName, desc.functionName);
+      return session_.defaults.Find(item.name);
+    });
+    propertyGrid_->SetDetailTexts(GridDetailTexts());
     propertyGrid_->SetDifferingItems(&session_.differingItems);
     // A commit may switch items on or off: the tree shows that at once. An
     // edit also ends what the last item comparison marked.
@@ -524,8 +530,18 @@ void CDuiHandlerMain::PostWarning(const std::string& text) {
 
 void CDuiHandlerMain::PollCodeFile() { session_.PollCodeFile(*this); }
 
+CPropertyGridCtrl::DetailTexts CDuiHandlerMain::GridDetailTexts() const {
+  DuiSystem& dui = *ctx_.dui;
+  const bool chip = session_.differingTarget == TargetKind::Chip;
+  return {dui.LookupText("GRID_NAME"), dui.LookupText("GRID_RANGE"), dui.LookupText("GRID_DEFAULT"),
+          dui.LookupText(chip ? "GRID_CHIP_VALUE" : "GRID_TOOL_VALUE")};
+}
+
 void CDuiHandlerMain::ShowDifferences() {
-  if (propertyGrid_) propertyGrid_->SetDifferingItems(&session_.differingItems);
+  if (propertyGrid_) {
+    propertyGrid_->SetDetailTexts(GridDetailTexts());  // the device compared with may have changed
+    propertyGrid_->SetDifferingItems(&session_.differingItems);
+  }
   if (configTree_) configTree_->MarkDiffering(session_.differingItems);
 }
 

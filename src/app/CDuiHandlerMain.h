@@ -145,6 +145,8 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   // Ticks the language stored for the next start.
   void ShowStoredLanguage();
   void RelayoutMainWindow();
+  // The description pane's lines for the device compared with last.
+  CPropertyGridCtrl::DetailTexts GridDetailTexts() const;
   void SetLogPanelShown(bool shown);
   void CreateLogPanel(CDuiControl& host);
   void CreateHexWindow(CDuiControl& host);
