@@ -204,7 +204,8 @@ CPropertyGridCtrl::CPropertyGridCtrl(QWidget* parent, GridModel& model, WarningS
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
   };
-  // The name first: it is what the command line and the project file use.
+  // The name first (it is what the command line and the project file use),
+  // then the device's value of a differing row, then the description.
   descDetails_ = plain();
   descText_ = plain();
   descDevice_ = plain();
@@ -212,8 +213,8 @@ CPropertyGridCtrl::CPropertyGridCtrl(QWidget* parent, GridModel& model, WarningS
   descDevice_->setStyleSheet("QLabel { color: #FF0000; }");
   paneLayout->addWidget(descCaption_);
   paneLayout->addWidget(descDetails_);
-  paneLayout->addWidget(descText_, 1);
   paneLayout->addWidget(descDevice_);
+  paneLayout->addWidget(descText_, 1);
   splitter->addWidget(tree_);
   splitter->addWidget(pane);
   splitter->setStretchFactor(0, 1);
