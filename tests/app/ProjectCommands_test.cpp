@@ -19,13 +19,6 @@ namespace {
 using test::EditorFixture;
 namespace fs = std::filesystem;
 
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string Title(CDuiHandlerMain& main) { return main.MainDialog()->FindControl("title")->GetText(); }
 
 class ProjectCommandsTest : public EditorFixture {};
