@@ -21,7 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include <QApplication>
@@ -227,8 +227,8 @@ struct Times {
   std::vector<double> open, select2000, select1000, commit, mark;
 };
 
-void CollectValues(ConfigItem& item, std::unordered_set<const ConfigItem*>& out) {
-  if (item.IsValueItem()) out.insert(&item);
+void CollectValues(ConfigItem& item, std::unordered_map<const ConfigItem*, std::string>& out) {
+  if (item.IsValueItem()) out.emplace(&item, item.value);
   for (auto& child : item.children) CollectValues(*child, out);
 }
 
@@ -319,7 +319,7 @@ class EditorRun {
 
     // What an item comparison that found every value different shows: the
     // marked rows of the grid and the marked nodes of the tree.
-    std::unordered_set<const ConfigItem*>& differing = main.Session().differingItems;
+    auto& differing = main.Session().differingItems;
     CollectValues(*main.Description().root, differing);
     start = Now();
     main.ShowDifferences();

@@ -6,13 +6,16 @@
 // held in the pass's context, so that it outlives the windows that show it.
 #include <cstdint>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
+
+#include "app/ItemDefaults.h"
 
 #include "core/eval/GridModel.h"
 #include "core/files/PcChecksums.h"
 #include "core/model/CMemoryAccess.h"
 #include "core/model/ChipDescription.h"
+#include "link/LinkTypes.h"
 
 namespace korvane {
 
@@ -32,8 +35,12 @@ class AppSession {
   CodeFileSnapshot codeFileSnapshot;     // the code file at the last poll
   int newProjectUnsaved = 0;             // 1 after "new" until the first successful "saveas"
   // The items the last item comparison found different from the device,
-  // until the next edit, read, load or comparison.
-  std::unordered_set<const ConfigItem*> differingItems;
+  // with the device's value of each, until the next edit, read, load or
+  // comparison; and which device that was.
+  std::unordered_map<const ConfigItem*, std::string> differingItems;
+  TargetKind differingTarget = TargetKind::Tool;
+  // What the installed chip gives the items, shown as their defaults.
+  ItemDefaults defaults;
 
   // A configuration read from the device: decoded into the items when a
   // description with items is loaded (the comparison's marks go).

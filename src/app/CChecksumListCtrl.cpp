@@ -34,6 +34,26 @@ void CChecksumListCtrl::SetCell(int row, int column, const std::string& text) {
     setItem(row, column, cell);
   }
   cell->setText(QString::fromStdString(text));
+  MarkRow(row);
+}
+
+void CChecksumListCtrl::MarkRow(int row) {
+  const QTableWidgetItem* pc = item(row, kSoft);
+  for (int column : {kTool, kChip}) {
+    QTableWidgetItem* cell = item(row, column);
+    if (!cell) continue;
+    const bool differs = pc && !pc->text().isEmpty() && !cell->text().isEmpty() && cell->text() != pc->text();
+    cell->setData(Qt::UserRole, differs);
+    cell->setForeground(differs ? QBrush(QColor::fromRgb(kDifferingText)) : QBrush());
+    QFont font = cell->font();
+    font.setBold(differs);
+    cell->setFont(font);
+  }
+}
+
+bool CChecksumListCtrl::ShownDiffering(int row, int column) const {
+  const QTableWidgetItem* cell = item(row, column);
+  return cell && cell->data(Qt::UserRole).toBool();
 }
 
 std::string CChecksumListCtrl::Cell(int row, int column) const {

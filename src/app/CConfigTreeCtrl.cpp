@@ -103,9 +103,9 @@ QColor CConfigTreeCtrl::TextColourOf(const QTreeWidgetItem* node) {
   return (!item || item->disable) ? QColor::fromRgb(kDisabledText) : QColor(Qt::black);
 }
 
-void CConfigTreeCtrl::MarkDiffering(const std::unordered_set<const ConfigItem*>& items) {
+void CConfigTreeCtrl::MarkDiffering(const std::unordered_map<const ConfigItem*, std::string>& items) {
   marked_.clear();
-  for (const ConfigItem* item : items) {
+  for (const auto& [item, deviceValue] : items) {
     // The item's node and the groups above it, so that a collapsed group
     // shows what it holds; the chip and its function stay as they are.
     for (const ConfigItem* at = item; at && at->depth >= 2; at = at->parent)

@@ -39,7 +39,7 @@ class CConfigTreeCtrl : public QTreeWidget, public ITreeControl {
   QColor PaintedColourOf(const QTreeWidgetItem* node) const;
   // Marks the nodes of these items and of the groups above them (not the
   // chip's and the function's) until the next call; empty marks none.
-  void MarkDiffering(const std::unordered_set<const ConfigItem*>& items);
+  void MarkDiffering(const std::unordered_map<const ConfigItem*, std::string>& items);
   bool IsMarked(const QTreeWidgetItem* node) const { return marked_.count(node) != 0; }
 
  private:

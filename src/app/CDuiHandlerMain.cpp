@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
@@ -14,15 +15,16 @@
 #include "app/AppContext.h"
 #include "app/AppMessages.h"
 #include "app/AppSettings.h"
+#include "app/CAboutDlg.h"
 #include "app/CChecksumListCtrl.h"
 #include "app/CConfigTreeCtrl.h"
 #include "app/CKorvaneApp.h"
 #include "app/CRichEditExt.h"
+#include "app/CSelectDialog.h"
 #include "app/HexEditorLoader.h"
 #include "app/HexWindowCommands.h"
 #include "app/MainDeviceCommands.h"
 #include "app/ProjectCommands.h"
-#include "core/model/ProjectFile.h"
 #include "core/text/TextFormat.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
@@ -88,17 +90,25 @@ void CDuiHandlerMain::OnInit() {
     propertyGrid_ = new CPropertyGridCtrl(grid->Widget(), session_.grid, warn, ctx_.dui->Text("Param"),
                                           ctx_.dui->Text("Value"));
     ctx_.grid = propertyGrid_;
+    propertyGrid_->SetDefaultLookup([this](const ConfigItem& item) -> const std::string* {
+      const ChipDescription& desc = session_.description;
+      session_.defaults.Follow(ctx_.core, desc.chipName, desc.functionName);
+      return session_.defaults.Find(item.name);
+    });
+    propertyGrid_->SetDetailTexts(GridDetailTexts());
     propertyGrid_->SetDifferingItems(&session_.differingItems);
     // A commit may switch items on or off: the tree shows that at once. An
     // edit also ends what the last item comparison marked.
     propertyGrid_->SetCommitListener([this] {
       if (!session_.differingItems.empty()) ClearDifferences();
       if (configTree_) configTree_->viewport()->update();
+      ShowProjectTitle();
     });
     grid->HostWidget(propertyGrid_);
   }
   ApplySkinBackground();
   MarkLanguageEntries();
+  ShowProjectTitle();
   OpenStoredPort();
   if (mainTab_) mainTab_->SetTabPage(MAIN_TAB_EDITOR);
   pollTimer_ = dialog->StartTimer(CODE_FILE_POLL_MS, "");
@@ -180,7 +190,9 @@ void CDuiHandlerMain::ShowStoredLanguage() {
   CDuiControl* chinese = mainDialog_ ? mainDialog_->FindControl("item_chinese") : nullptr;
   CDuiControl* english = mainDialog_ ? mainDialog_->FindControl("item_english") : nullptr;
   if (!chinese || !english) return;
-  const bool stored = ctx_.settings.Number("DuiLanguage") == kLangChinese;
+  // Until the user chooses, the next start follows the locale as this one did.
+  const int next = ctx_.settings.Has("DuiLanguage") ? ctx_.settings.Number("DuiLanguage") : ctx_.app.language;
+  const bool stored = next == kLangChinese;
   (stored ? chinese : english)->SetCheck(true);
   (stored ? english : chinese)->SetCheck(false);
 }
@@ -210,12 +222,22 @@ void CDuiHandlerMain::OnOperationResult(int kind, LPARAM record) {
   else if (!OperationServes(kind, OpDirection::ReadInfo)) delete reinterpret_cast<ReadResult*>(record);  // posted reads are ours
 }
 
-// ---------------------------------------------------------------- closing and timer
+// ---------------------------------------------------------------- closing, about and timer
+
+int CDuiHandlerMain::OnCommandQuit() {
+  if (mainDialog_) mainDialog_->EndDialog(DUI_RESULT_CLOSE);
+  return 1;
+}
+
+int CDuiHandlerMain::OnCommandAbout() {
+  RunSelectDialog(*ctx_.dui, new CAboutDlg(ctx_));
+  return 1;
+}
 
 int CDuiHandlerMain::OnEndDialog(int) {
   // A value still in the grid's editor belongs to the project the prompt asks about.
   if (propertyGrid_) propertyGrid_->FinishEditing();
-  if (!ConfirmSave(session_.description, ctx_.dui)) return 0;
+  if (!ConfirmSaveProject(*this)) return 0;
   // Without a restart request the closing window ends the program: the
   // application's loop returns with status 0.
   return 1;
@@ -256,7 +278,10 @@ int CDuiHandlerMain::DispatchCommand(const std::string& name) {
   if (propertyGrid_) propertyGrid_->FinishEditing();
   if (name == "new") return OnCommandNew();
   if (name == "open") return OnCommandOpen();
+  if (name == "save") return OnCommandSave();
   if (name == "saveas") return OnCommandSaveAs();
+  if (name == "quit") return OnCommandQuit();
+  if (name == "about") return OnCommandAbout();
   if (name == "read") return OnCommandRead();
   if (name == "config") {
     if (mainDialog_) mainDialog_->setFocus();
@@ -433,11 +458,27 @@ void CDuiHandlerMain::SwitchLanguage(int languageId) {
 
 void CDuiHandlerMain::UpdateTitle(const std::string& suffix) {
   DuiSystem& dui = *ctx_.dui;
-  const std::string title =
-      StrFormat("%s V%s (%s)", dui.LookupText("APP_NAME").c_str(), dui.LookupText("APP_VER").c_str(), suffix.c_str());
+  const std::string name = dui.LookupText("APP_NAME"), version = dui.LookupText("APP_VER");
+  const std::string title = suffix.empty() ? StrFormat("%s V%s", name.c_str(), version.c_str())
+                                           : StrFormat("%s V%s (%s)", name.c_str(), version.c_str(), suffix.c_str());
   if (!mainDialog_) return;
   if (CDuiControl* c = mainDialog_->FindControl("title")) c->SetText(title);
   mainDialog_->setWindowTitle(QString::fromStdString(title));
+}
+
+void CDuiHandlerMain::ShowProjectTitle() {
+  const ChipDescription& desc = session_.description;
+  std::string suffix;
+  if (desc.HasTree()) {
+    suffix = session_.newProjectUnsaved || desc.path.empty()
+                 ? ctx_.dui->LookupText("NewProject")
+                 : QFileInfo(QString::fromStdString(desc.path)).fileName().toStdString();
+    if (desc.modified) suffix += "*";
+  }
+  UpdateTitle(suffix);
+  // The whole path, for a look when the name alone does not say which file.
+  if (CDuiControl* c = mainDialog_ ? mainDialog_->FindControl("title") : nullptr)
+    c->SetAttribute("tooltip", desc.HasTree() ? desc.path : std::string());
 }
 
 void CDuiHandlerMain::SetStatusText(const std::string& text, uint32_t colour) {
@@ -489,8 +530,18 @@ void CDuiHandlerMain::PostWarning(const std::string& text) {
 
 void CDuiHandlerMain::PollCodeFile() { session_.PollCodeFile(*this); }
 
+CPropertyGridCtrl::DetailTexts CDuiHandlerMain::GridDetailTexts() const {
+  DuiSystem& dui = *ctx_.dui;
+  const bool chip = session_.differingTarget == TargetKind::Chip;
+  return {dui.LookupText("GRID_NAME"), dui.LookupText("GRID_RANGE"), dui.LookupText("GRID_DEFAULT"),
+          dui.LookupText(chip ? "GRID_CHIP_VALUE" : "GRID_TOOL_VALUE")};
+}
+
 void CDuiHandlerMain::ShowDifferences() {
-  if (propertyGrid_) propertyGrid_->SetDifferingItems(&session_.differingItems);
+  if (propertyGrid_) {
+    propertyGrid_->SetDetailTexts(GridDetailTexts());  // the device compared with may have changed
+    propertyGrid_->SetDifferingItems(&session_.differingItems);
+  }
   if (configTree_) configTree_->MarkDiffering(session_.differingItems);
 }
 

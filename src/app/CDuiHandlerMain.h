@@ -48,7 +48,12 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   virtual void OpenStoredPort();
 
   // Operations the other parts call.
+  // "APP_NAME VAPP_VER (suffix)"; without a suffix the name and version only.
   void UpdateTitle(const std::string& suffix);
+  // The title for the project as it stands: its file's name ("NewProject"
+  // before its first save) with a "*" while it has unsaved changes, nothing
+  // when none is loaded. Called whenever the project is loaded, saved or changed.
+  void ShowProjectTitle();
   void SetStatusText(const std::string& text, uint32_t colour);
   void SetControlVisible(const std::string& name, bool visible);
   void ClearViews();
@@ -109,7 +114,11 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   // whether the click was consumed.
   virtual int OnCommandNew();
   virtual int OnCommandOpen();
+  virtual int OnCommandSave();
   virtual int OnCommandSaveAs();
+  // Closes the window as its close button does, through the save prompt.
+  virtual int OnCommandQuit();
+  virtual int OnCommandAbout();
   virtual int OnCommandRead();
   virtual int OnCommandConfig();
   virtual int OnCommandBurnOption();
@@ -136,6 +145,8 @@ class CDuiHandlerMain : public CDuiHandler, public IChecksumView {
   // Ticks the language stored for the next start.
   void ShowStoredLanguage();
   void RelayoutMainWindow();
+  // The description pane's lines for the device compared with last.
+  CPropertyGridCtrl::DetailTexts GridDetailTexts() const;
   void SetLogPanelShown(bool shown);
   void CreateLogPanel(CDuiControl& host);
   void CreateHexWindow(CDuiControl& host);

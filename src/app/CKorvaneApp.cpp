@@ -44,7 +44,7 @@ void CKorvaneApp::RegisterFactories(DuiSystem& dui) {
 int CKorvaneApp::RunApplication() {
   // The windows come and go between passes; only the passes end the program.
   if (auto* gui = qobject_cast<QApplication*>(QCoreApplication::instance())) gui->setQuitOnLastWindowClosed(false);
-  language = settings_.Number("DuiLanguage");
+  language = StartLanguage(settings_, options_.environment);
   do {
     restart = 0;
     if (settings_.GetInt("BkColor", -1) == -1) settings_.WriteInt("BkColor", FindSettingDefault("BkColor")->numberDefault);

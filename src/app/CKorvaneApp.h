@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/AppSettings.h"
+#include "app/UserLanguage.h"
 #include "dui/DuiSystem.h"
 
 class QWidget;
@@ -44,6 +45,9 @@ struct AppOptions {
   std::string serialByIdDir = "/dev/serial/by-id";
   // Replaces the udev monitor as the source of device events (tests).
   std::function<std::unique_ptr<ITtyEventSource>()> ttyEventSource;
+  // Where the locale comes from when no language is stored; default the
+  // process's environment.
+  EnvironmentReader environment;
 };
 
 class CKorvaneApp {
@@ -58,7 +62,7 @@ class CKorvaneApp {
   const AppOptions& Options() const { return options_; }
   int Passes() const { return passes_; }
 
-  int language = kLangChinese;  // 2052 or 1033
+  int language = kLangChinese;  // 2052 or 1033; set from the settings and the locale at the start
   int restart = 0;              // rebuild the interface after the main window closes
 
  private:

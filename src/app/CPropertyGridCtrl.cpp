@@ -19,6 +19,7 @@
 #include "app/AppMessages.h"
 #include "app/CPropertyItem.h"
 #include "core/model/ConfigItem.h"
+#include "core/text/TextFormat.h"
 
 namespace korvane {
 
@@ -52,6 +53,18 @@ class GridHeader : public QHeaderView {
  private:
   CPropertyGridCtrl& grid_;
 };
+
+// The range the end of editing holds the row to, written as the row shows
+// its values (hexadecimal rows by their size); empty without a range.
+std::string RangeText(const GridRow& row) {
+  if (row.rangeMin == row.rangeMax) return {};
+  const ConfigItem* item = row.Item();
+  if (item && item->hex) {
+    const char* format = item->size == 1 ? "0x%02llX ~ 0x%02llX" : item->size == 2 ? "0x%04llX ~ 0x%04llX" : "0x%08llX ~ 0x%08llX";
+    return StrFormat(format, static_cast<unsigned long long>(row.rangeMin), static_cast<unsigned long long>(row.rangeMax));
+  }
+  return StrFormat("%lld ~ %lld", static_cast<long long>(row.rangeMin), static_cast<long long>(row.rangeMax));
+}
 
 CPropertyItem* ViewItemOf(QTreeWidgetItem* item) {
   return item && item->type() == CPropertyItem::kType ? static_cast<CPropertyItem*>(item) : nullptr;
@@ -183,19 +196,31 @@ CPropertyGridCtrl::CPropertyGridCtrl(QWidget* parent, GridModel& model, WarningS
   bold.setBold(true);
   descCaption_->setFont(bold);
   descCaption_->setTextFormat(Qt::PlainText);
-  descText_ = new QLabel(pane);
-  descText_->setTextFormat(Qt::PlainText);
-  descText_->setWordWrap(true);
-  descText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  descText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto plain = [pane] {
+    auto* label = new QLabel(pane);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+  };
+  // The name first (it is what the command line and the project file use),
+  // then the device's value of a differing row, then the description.
+  descDetails_ = plain();
+  descText_ = plain();
+  descDevice_ = plain();
+  // The failure colour of the log, as the row itself is marked.
+  descDevice_->setStyleSheet("QLabel { color: #FF0000; }");
   paneLayout->addWidget(descCaption_);
+  paneLayout->addWidget(descDetails_);
+  paneLayout->addWidget(descDevice_);
   paneLayout->addWidget(descText_, 1);
   splitter->addWidget(tree_);
   splitter->addWidget(pane);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 0);
-  pane->setMinimumHeight(RowHeight() * 3);
-  splitter->setSizes({400, RowHeight() * 4 + 8});
+  pane->setMinimumHeight(RowHeight() * 4);
+  splitter->setSizes({400, RowHeight() * 6 + 8});
 }
 
 CPropertyGridCtrl::~CPropertyGridCtrl() {
@@ -257,6 +282,32 @@ QWidget* CPropertyGridCtrl::StartEditing(const ConfigItem* item) {
 
 QString CPropertyGridCtrl::DescriptionCaption() const { return descCaption_->text(); }
 QString CPropertyGridCtrl::DescriptionText() const { return descText_->text(); }
+QString CPropertyGridCtrl::DescriptionDetails() const { return descDetails_->text(); }
+QString CPropertyGridCtrl::DescriptionDeviceValue() const { return descDevice_->text(); }
+
+void CPropertyGridCtrl::SetDetailTexts(DetailTexts texts) {
+  details_ = std::move(texts);
+  ShowDescription(CurrentViewItem());
+}
+
+std::vector<std::string> CPropertyGridCtrl::DetailLines(const GridRow& row) const {
+  std::vector<std::string> lines;
+  const ConfigItem* item = row.Item();
+  if (!item || row.IsGroup()) return lines;
+  auto add = [&](const std::string& format, const std::string& value) {
+    if (!format.empty() && !value.empty()) lines.push_back(FormatText(format, value));
+  };
+  add(details_.name, item->name);
+  add(details_.range, RangeText(row));
+  if (const std::string* value = defaults_ ? defaults_(*item) : nullptr) add(details_.defaultValue, *value);
+  return lines;
+}
+
+std::string CPropertyGridCtrl::DeviceValueLine(const ConfigItem* item) const {
+  if (!differing_ || details_.deviceValue.empty()) return {};
+  auto it = differing_->find(item);
+  return it == differing_->end() ? std::string() : FormatText(details_.deviceValue, it->second);
+}
 
 void CPropertyGridCtrl::PostWarning(const std::string& text) {
   if (warn_) warn_(text);
@@ -272,7 +323,7 @@ void CPropertyGridCtrl::Relayout() {
 
 void CPropertyGridCtrl::RowsChanged() { Rebuild(); }
 
-void CPropertyGridCtrl::SetDifferingItems(const std::unordered_set<const ConfigItem*>* items) {
+void CPropertyGridCtrl::SetDifferingItems(const DifferingValues* items) {
   differing_ = items;
   Rebuild();
 }
@@ -330,7 +381,7 @@ void CPropertyGridCtrl::Rebuild() {
 void CPropertyGridCtrl::AddViewRows(const std::vector<std::unique_ptr<GridRow>>& rows, QTreeWidgetItem* parent) {
   for (const auto& row : rows) {
     auto* view = new CPropertyItem(*row);
-    if (differing_ && differing_->count(row->Item())) view->ShowDiffering(true);
+    if (const std::string line = DeviceValueLine(row->Item()); !line.empty()) view->ShowDiffering(line);
     if (parent) parent->addChild(view);
     else tree_->addTopLevelItem(view);
     viewItems_[row->Item()] = view;
@@ -352,6 +403,15 @@ void CPropertyGridCtrl::ShowDescription(CPropertyItem* view) {
   const GridRow* row = view ? view->Row() : nullptr;
   descCaption_->setText(row ? QString::fromStdString(row->caption) : QString());
   descText_->setText(row ? QString::fromStdString(row->description) : QString());
+  QStringList details;
+  if (row)
+    for (const std::string& line : DetailLines(*row)) details << QString::fromStdString(line);
+  // One line while it fits: the pane is short.
+  descDetails_->setText(details.join("    "));
+  descDetails_->setVisible(!details.isEmpty());
+  const QString device = row ? QString::fromStdString(DeviceValueLine(row->Item())) : QString();
+  descDevice_->setText(device);
+  descDevice_->setVisible(!device.isEmpty());
 }
 
 bool CPropertyGridCtrl::eventFilter(QObject* watched, QEvent* event) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include <QWidget>
 
@@ -28,6 +29,19 @@ class CPropertyGridCtrl : public QWidget, public IGridHost {
   // Range warnings go to warn, which must show them only after the edit has
   // ended (the main window posts them to itself).
   using WarningSink = std::function<void(const std::string& text)>;
+  // Items marked as differing from the device, with the device's value.
+  using DifferingValues = std::unordered_map<const ConfigItem*, std::string>;
+  // An item's default, as its row shows values; null when it has none.
+  using DefaultLookup = std::function<const std::string*(const ConfigItem& item)>;
+  // The pane's lines beside the description, each a format with one "%s":
+  // the item's name (the one the command line takes), its range, its
+  // default, and the device's value of a row marked as differing.
+  struct DetailTexts {
+    std::string name;
+    std::string range;
+    std::string defaultValue;
+    std::string deviceValue;
+  };
 
   // model must outlive the view; the view is its host while it lives.
   CPropertyGridCtrl(QWidget* parent, GridModel& model, WarningSink warn, const QString& paramTitle,
@@ -49,7 +63,9 @@ class CPropertyGridCtrl : public QWidget, public IGridHost {
   void SetCommitListener(std::function<void()> listener) { committed_ = std::move(listener); }
   // The items whose rows are marked as differing from the device (kept by
   // the caller; null marks none). Takes effect at once.
-  void SetDifferingItems(const std::unordered_set<const ConfigItem*>* items);
+  void SetDifferingItems(const DifferingValues* items);
+  void SetDetailTexts(DetailTexts texts);
+  void SetDefaultLookup(DefaultLookup lookup) { defaults_ = std::move(lookup); }
 
   // Rows as shown, for the main window and tests.
   CPropertyItem* ViewItemFor(const ConfigItem* item) const;
@@ -60,6 +76,12 @@ class CPropertyGridCtrl : public QWidget, public IGridHost {
   QWidget* OpenEditor() const { return editor_; }
   QString DescriptionCaption() const;
   QString DescriptionText() const;
+  // The name, range and default line, and the device's value of a differing row.
+  QString DescriptionDetails() const;
+  QString DescriptionDeviceValue() const;
+  // Those lines for a row, as the pane shows them.
+  std::vector<std::string> DetailLines(const GridRow& row) const;
+  std::string DeviceValueLine(const ConfigItem* item) const;
   // Height of one row and of the header, in pixels.
   int RowHeight() const;
   int HeaderHeight() const { return RowHeight() + 2; }
@@ -93,10 +115,14 @@ class CPropertyGridCtrl : public QWidget, public IGridHost {
   QTreeWidget* tree_ = nullptr;
   QLabel* descCaption_ = nullptr;
   QLabel* descText_ = nullptr;
+  QLabel* descDetails_ = nullptr;
+  QLabel* descDevice_ = nullptr;
+  DetailTexts details_;
+  DefaultLookup defaults_;
   QWidget* editor_ = nullptr;
   std::unordered_map<const ConfigItem*, CPropertyItem*> viewItems_;
   std::unordered_set<const ConfigItem*> collapsed_;  // groups the user closed, kept across rebuilds
-  const std::unordered_set<const ConfigItem*>* differing_ = nullptr;
+  const DifferingValues* differing_ = nullptr;
   bool rebuilding_ = false;
 
   struct PendingCommit {

@@ -49,9 +49,12 @@ void CPropertyItem::ShowRow(const GridRow& row) {
   setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | (enabled_ ? Qt::ItemIsEditable : Qt::NoItemFlags));
 }
 
-void CPropertyItem::ShowDiffering(bool differing) {
-  differing_ = differing;
-  if (!differing || group_) return;
+void CPropertyItem::ShowDiffering(const std::string& deviceLine) {
+  differing_ = !deviceLine.empty();
+  if (!differing_ || group_) return;
+  const QString tip = QString::fromStdString(deviceLine);
+  setToolTip(kCaption, text(kCaption) + "\n" + tip);
+  setToolTip(kValue, tip);
   // The failure colour of the log, on a pale band across both columns.
   const QBrush band(QColor(0xFF, 0xE4, 0xE4));
   const QBrush red(QColor(0xFF, 0x00, 0x00));

@@ -3,6 +3,8 @@
 // the grid model; the view item keeps only the configuration item, which
 // outlives every rebuild of the rows, and finds the item's current row
 // through it when it needs one.
+#include <string>
+
 #include <QTreeWidgetItem>
 
 namespace korvane {
@@ -26,8 +28,9 @@ class CPropertyItem : public QTreeWidgetItem {
 
   // Copies what the row shows: caption, value, enable state, modified mark.
   void ShowRow(const GridRow& row);
-  // Marks the row as one whose value differs from the device's.
-  void ShowDiffering(bool differing);
+  // Marks the row as one whose value differs from the device's; deviceLine
+  // (the device's value) becomes its tooltip.
+  void ShowDiffering(const std::string& deviceLine);
   bool ShownDiffering() const { return differing_; }
   bool ShownEnabled() const { return enabled_; }
   bool ShownModified() const { return modified_; }

@@ -160,7 +160,7 @@ void MainDeviceCommands::ShowComparison(const ReadResult& area) {
     const ConfigItem& item = *d.item;
     Report(link, item.caption + " (" + item.name + "): " + d.projectText + " \xE2\x86\x92 " + d.otherText, kColourFailure,
            false, true, true);
-    session.differingItems.insert(&item);
+    session.differingItems.emplace(&item, d.otherText);
   }
   for (const ByteRange& r : comparison->unowned)
     Report(link, FormatText(ctx_.core.LookupText("COMPARE_ITEMS_BYTES"), StrFormat("0x%04X-0x%04X", r.first, r.last)),
@@ -267,12 +267,14 @@ void MainDeviceCommands::OperationResult(int kind, LPARAM record) {
     }
     if (comparing_) {
       compared_ = std::move(area);
+      ctx_.session.differingTarget = op->ToChip() ? TargetKind::Chip : TargetKind::Tool;
       return;
     }
     ChipDescription& desc = ctx_.session.description;
     if (desc.HasTree()) {
       ctx_.session.TakeConfigRead(*area);
       main_.ShowDifferences();
+      main_.ShowProjectTitle();  // the values read are unsaved changes
       // The grid shows the item again, now with the values read.
       if (desc.currentItem)
         main_.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(desc.currentItem));

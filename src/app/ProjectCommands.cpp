@@ -31,8 +31,8 @@ void ShowFirstPage(CDuiHandlerMain& main) {
   if (CDuiControl* tab = MainTab(main)) tab->SetTabPage(MAIN_TAB_EDITOR);
 }
 
-// A value still in the grid's editor belongs to the project before anything
-// asks whether the project has changed.
+// Commands work on the values as the user sees them: a value still in the
+// grid's editor is committed first.
 void FinishGridEditing(CDuiHandlerMain& main) {
   if (CPropertyGridCtrl* grid = main.PropertyGrid()) grid->FinishEditing();
 }
@@ -64,11 +64,11 @@ void LoadProject(CDuiHandlerMain& main, const std::string& path) {
   // Whatever was new is gone now, opened or not.
   main.Session().newProjectUnsaved = 0;
   if (desc.OpenDescription(path, main.ConfigTree())) {
-    main.UpdateTitle(path);
     desc.checksumDirty = 1;
     main.PollCodeFile();
     ShowFirstPage(main);
   }
+  main.ShowProjectTitle();
 }
 
 }  // namespace
@@ -76,8 +76,7 @@ void LoadProject(CDuiHandlerMain& main, const std::string& path) {
 int CommandNewProject(CDuiHandlerMain& main) {
   AppContext& ctx = main.Context();
   ChipDescription& desc = main.Description();
-  FinishGridEditing(main);
-  if (!ConfirmSave(desc, ctx.dui)) return 1;
+  if (!ConfirmSaveProject(main)) return 1;
   if (!MainTab(main)) return 1;
 
   auto* dialog = new CSelectDeviceTypeDlg(*ctx.dui, ctx.core, main.MainDialog());
@@ -88,12 +87,12 @@ int CommandNewProject(CDuiHandlerMain& main) {
     // A chip file without the chosen function loads no items: nothing to edit, no new project.
     if (desc.NewDescription(dialog->ChipName(), dialog->FunctionName(), main.ConfigTree()) && desc.HasTree()) {
       main.Session().newProjectUnsaved = 1;
-      main.UpdateTitle(ctx.dui->LookupText("NewProject"));
       desc.modified = 1;
       desc.checksumDirty = 1;
       main.PollCodeFile();
       ShowFirstPage(main);
     }
+    main.ShowProjectTitle();
   }
   const auto& handlers = ctx.dui->Handlers();
   if (std::find(handlers.begin(), handlers.end(), dialog) != handlers.end()) ctx.dui->ReleaseHandler(dialog);
@@ -103,8 +102,7 @@ int CommandNewProject(CDuiHandlerMain& main) {
 
 int CommandOpenProject(CDuiHandlerMain& main) {
   AppContext& ctx = main.Context();
-  FinishGridEditing(main);
-  if (!ConfirmSave(main.Description(), ctx.dui)) return 1;
+  if (!ConfirmSaveProject(main)) return 1;
 
   std::string path;
   // One "|" between the pairs: a "||" would end the list after the first.
@@ -115,47 +113,104 @@ int CommandOpenProject(CDuiHandlerMain& main) {
 }
 
 int CommandOpenProjectFile(CDuiHandlerMain& main, const std::string& path) {
-  FinishGridEditing(main);
-  if (!ConfirmSave(main.Description(), main.Context().dui)) return 1;
+  if (!ConfirmSaveProject(main)) return 1;
   LoadProject(main, path);
   return 1;
 }
 
-int CommandSaveProjectAs(CDuiHandlerMain& main) {
-  AppContext& ctx = main.Context();
-  ChipDescription& desc = main.Description();
-  FinishGridEditing(main);
-  if (!desc.HasTree()) {
-    ctx.dui->ShowMessageBox(main.MainDialog(), ctx.dui->LookupText("NewNotify"), ctx.dui->LookupText("MessageBoxTitle"),
-                            MB_OK | MB_ICONWARNING);
-    return 1;
-  }
-  std::string chosen;
-  if (!ctx.dui->SaveFileName(ProjectFileRequest("XML File(*.xml)|*.xml||"), chosen) || chosen.empty()) return 1;
-  // A project that could not be written (the save says so) is neither
-  // copied beside nor reloaded: the reload would replace the edits by
-  // whatever the file holds.
-  if (!SaveProject(desc, chosen)) return 1;
-  CopyCodeFileBeside(desc, chosen);
+namespace {
 
+// Asks for the name to save under, starting from the project's own file
+// (a new project suggests one after its chip and function); false when the
+// user cancelled.
+bool AskProjectName(CDuiHandlerMain& main, std::string* chosen) {
+  const ChipDescription& desc = main.Description();
+  FileDialogRequest request = ProjectFileRequest("XML File(*.xml)|*.xml||");
+  request.initialName = !main.Session().newProjectUnsaved && !desc.path.empty()
+                            ? desc.path
+                            : desc.chipName + "_" + desc.functionName + ".xml";
+  return main.Context().dui->SaveFileName(request, *chosen) && !chosen->empty();
+}
+
+// Writes the project to path (atomically: a failed save leaves the old file
+// whole, says so and keeps the changes) with its code file beside it unless
+// one is there. From then on path is the project's file: a new project is
+// read back from it, as it would be opened.
+bool SaveProjectTo(CDuiHandlerMain& main, const std::string& path) {
+  ChipDescription& desc = main.Description();
+  // Neither copied beside nor reloaded when the write failed: the reload
+  // would replace the edits by whatever the file holds.
+  if (!SaveProject(desc, path)) return false;
+  CopyCodeFileBeside(desc, path);
   if (main.Session().newProjectUnsaved) {
     main.Session().newProjectUnsaved = 0;
     const std::string selected = desc.currentItem ? desc.currentItem->name : std::string();
     main.ClearViews();
     desc.ClearDescription();
-    if (desc.OpenDescription(chosen, main.ConfigTree())) {
-      main.UpdateTitle(chosen);
+    if (desc.OpenDescription(path, main.ConfigTree())) {
       ShowFirstPage(main);
       SelectByName(main, selected);
     }
-    main.UpdateTitle(chosen);
+  } else {
+    desc.path = path;
+    // The code file is now the one beside the new file.
+    desc.checksumDirty = 1;
   }
+  main.ShowProjectTitle();
+  main.PollCodeFile();
+  return true;
+}
+
+bool NeedsProject(CDuiHandlerMain& main) {
+  AppContext& ctx = main.Context();
+  if (main.Description().HasTree()) return false;
+  ctx.dui->ShowMessageBox(main.MainDialog(), ctx.dui->LookupText("NewNotify"), ctx.dui->LookupText("MessageBoxTitle"),
+                          MB_OK | MB_ICONWARNING);
+  return true;
+}
+
+// "save" without its checks: in place, or under a name asked for.
+bool SaveCurrentProject(CDuiHandlerMain& main) {
+  const ChipDescription& desc = main.Description();
+  if (!main.Session().newProjectUnsaved && !desc.path.empty()) return SaveProjectTo(main, desc.path);
+  std::string chosen;
+  return AskProjectName(main, &chosen) && SaveProjectTo(main, chosen);
+}
+
+}  // namespace
+
+int CommandSaveProject(CDuiHandlerMain& main) {
+  FinishGridEditing(main);
+  if (NeedsProject(main)) return 1;
+  SaveCurrentProject(main);
   return 1;
+}
+
+int CommandSaveProjectAs(CDuiHandlerMain& main) {
+  FinishGridEditing(main);
+  if (NeedsProject(main)) return 1;
+  std::string chosen;
+  if (AskProjectName(main, &chosen)) SaveProjectTo(main, chosen);
+  return 1;
+}
+
+bool ConfirmSaveProject(CDuiHandlerMain& main) {
+  // A value still in the grid's editor belongs to the project before
+  // anything asks whether the project has changed.
+  FinishGridEditing(main);
+  ChipDescription& desc = main.Description();
+  if (!desc.HasTree() || desc.modified == 0) return true;
+  CoreContext& core = main.Context().core;
+  const int answer = core.ShowMessage(core.LookupText("SaveNotify"), MB_YESNOCANCEL | MB_ICONWARNING);
+  if (answer == IDNO) return true;
+  if (answer != IDYES) return false;
+  return SaveCurrentProject(main);
 }
 
 // The main window's dispatcher reaches the commands here.
 int CDuiHandlerMain::OnCommandNew() { return CommandNewProject(*this); }
 int CDuiHandlerMain::OnCommandOpen() { return CommandOpenProject(*this); }
+int CDuiHandlerMain::OnCommandSave() { return CommandSaveProject(*this); }
 int CDuiHandlerMain::OnCommandSaveAs() { return CommandSaveProjectAs(*this); }
 
 }  // namespace korvane

@@ -1,5 +1,7 @@
 #include "dui/DuiFileDialog.h"
 
+#include <filesystem>
+
 #include <QFileDialog>
 #include <QStringList>
 
@@ -24,10 +26,23 @@ bool RunFileDialog(bool save, const FileDialogRequest& request, QWidget* parent,
   QFileDialog dialog(parent, QString(), QString::fromStdString(request.initialName), QtFileFilter(request.filter));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   if (path) *path = dialog.selectedFiles().first().toStdString();
+  return true;
+}
+
+bool ChooseSavePath(FileDialogRequest request, const SaveDialogRunner& run, const ReplaceQuestion& replace,
+                    std::string* path) {
+  std::string chosen;
+  for (;;) {
+    if (!run(request, &chosen) || chosen.empty()) return false;
+    std::error_code ec;
+    if (!request.overwritePrompt || !std::filesystem::exists(chosen, ec) || replace(chosen)) break;
+    request.initialName = chosen;
+  }
+  if (path) *path = chosen;
   return true;
 }
 

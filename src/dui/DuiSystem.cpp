@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include "core/text/TextFormat.h"
 #include "core/text/XmlLoader.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
@@ -341,7 +342,16 @@ bool DuiSystem::LoadXmlFile(pugi::xml_document& doc, const std::string& nameOrPa
 
 bool DuiSystem::GetFileName(bool save, const FileDialogRequest& request, std::string* path) {
   if (options_.fileDialogHook) return options_.fileDialogHook(save, request, path);
-  return RunFileDialog(save, request, FindDialog("dlg_main"), path);
+  CDuiDialog* main = FindDialog("dlg_main");
+  if (!save) return RunFileDialog(false, request, main, path);
+  return ChooseSavePath(
+      request, [main](const FileDialogRequest& r, std::string* p) { return RunFileDialog(true, r, main, p); },
+      [this](const std::string& p) { return AskToReplace(p); }, path);
+}
+
+bool DuiSystem::AskToReplace(const std::string& path) {
+  return ShowMessageBox(FindDialog("dlg_main"), FormatText(LookupText("FILE_EXIST_MESSAGE"), path),
+                        LookupText("MessageBoxTitle"), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 QIcon DuiSystem::ImageForName(const std::string& image) const {

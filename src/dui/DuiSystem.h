@@ -101,6 +101,10 @@ class DuiSystem : public IMessageBox, public IFileDialog {
 
   // File dialogs over the main window, answered by the test hook when one is set.
   bool GetFileName(bool save, const FileDialogRequest& request, std::string* path);
+  // Whether the user lets a save replace the file at path ("FILE_EXIST_MESSAGE"
+  // in the program's language, Yes first: the user has just chosen that name,
+  // often the project's own). The save dialog asks it.
+  bool AskToReplace(const std::string& path);
   bool SaveFileName(const FileDialogRequest& request, std::string& chosen) override {
     return GetFileName(true, request, &chosen);
   }

@@ -3,6 +3,7 @@
 // pass of the main window runs the next script; message boxes are recorded
 // and answered by the test.
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ class AppFixture : public ::testing::Test {
     o.singleInstance = false;
     o.logDir = logDir.path().toStdString();
     o.modalHook = [this](CDuiDialog& d) { return OnModal(d); };
+    o.environment = [this](const char* name) {
+      auto it = locale.find(name);
+      return it == locale.end() ? std::string() : it->second;
+    };
     o.fileDialogHook = [this](bool save, const FileDialogRequest& r, std::string* path) {
       requests.push_back(r);
       saves.push_back(save);
@@ -102,6 +107,9 @@ class AppFixture : public ::testing::Test {
   std::vector<bool> saves;
   std::string nextFile;
   CKorvaneApp* application = nullptr;
+  // The locale of the tests' user: Chinese, the language the texts of most
+  // tests are looked up in, until a test stores another.
+  std::map<std::string, std::string> locale{{"LANG", "zh_CN.UTF-8"}};
   LanguageTable language = LanguageTable::ForLanguageId(kLangChinese);
 };
 

@@ -1,4 +1,5 @@
 // The main window's dispatcher, its window messages and its views.
+#include <array>
 #include <atomic>
 #include <thread>
 
@@ -151,6 +152,48 @@ TEST_F(MainHandlerTest, TheStartBuildsTheViewsAndThePollTimer) {
     EXPECT_EQ(list->Cell(0, CChecksumListCtrl::kTool), "0x1234ABCD");
     EXPECT_EQ(list->Cell(3, CChecksumListCtrl::kTool), "512 Byte");
     EXPECT_EQ(list->Cell(0, CChecksumListCtrl::kChip), "");
+  }});
+}
+
+// The Checksums page marks each programmer's or chip's value that differs
+// from the PC's in the failure colour, and follows a PC side that changes.
+TEST_F(MainHandlerTest, TheChecksumPageMarksEachValueThatDiffersFromThePcs) {
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    CChecksumListCtrl* list = main.ChecksumList();
+    ASSERT_NE(list, nullptr);
+    main.ShowDeviceSums(23, {1, 2, 3, 512, 1024, 16});
+    for (int r = 0; r < CChecksumListCtrl::kRows; ++r)
+      EXPECT_FALSE(list->ShownDiffering(r, CChecksumListCtrl::kTool)) << "no PC value to differ from, row " << r;
+
+    ASSERT_TRUE(main.Description().NewDescription("KV5210", "ADP_65W", main.ConfigTree()));
+    main.Description().checksumDirty = 1;
+    main.PollCodeFile();
+    std::array<uint32_t, kChecksumRows> pc{};
+    for (int r = 0; r < CChecksumListCtrl::kRows; ++r) {
+      const std::string cell = list->Cell(r, CChecksumListCtrl::kSoft);
+      ASSERT_FALSE(cell.empty()) << r;
+      pc[r] = static_cast<uint32_t>(std::stoul(cell, nullptr, r < 3 ? 16 : 10));
+    }
+    std::array<uint32_t, kChecksumRows> tool = pc;
+    tool[kRowCode] ^= 1;
+    tool[kRowOptionSize] += 16;
+    main.ShowDeviceSums(23, tool);
+    main.ShowDeviceSums(24, pc);
+    for (int r = 0; r < CChecksumListCtrl::kRows; ++r) {
+      const bool differs = r == kRowCode || r == kRowOptionSize;
+      EXPECT_EQ(list->ShownDiffering(r, CChecksumListCtrl::kTool), differs) << r;
+      EXPECT_EQ(list->item(r, CChecksumListCtrl::kTool)->foreground().color(),
+                differs ? QColor(Qt::red) : list->item(r, CChecksumListCtrl::kSoft)->foreground().color())
+          << r;
+      EXPECT_FALSE(list->ShownDiffering(r, CChecksumListCtrl::kChip)) << r;
+      EXPECT_FALSE(list->ShownDiffering(r, CChecksumListCtrl::kSoft)) << r;
+    }
+    // The PC's side changes (a recomputation): the marks follow it.
+    main.SetPcCell(kRowConf, "0x00000000");
+    EXPECT_TRUE(list->ShownDiffering(kRowConf, CChecksumListCtrl::kTool));
+    EXPECT_TRUE(list->ShownDiffering(kRowConf, CChecksumListCtrl::kChip));
+    main.ClearPcColumn();
+    EXPECT_FALSE(list->ShownDiffering(kRowCode, CChecksumListCtrl::kTool));
   }});
 }
 

@@ -1,4 +1,6 @@
 // Start-up, settings and the rebuild of the interface after a language switch.
+#include <map>
+
 #include <QFile>
 #include <QSettings>
 
@@ -26,12 +28,111 @@ class KorvaneAppTest : public AppFixture {
   }
 };
 
-TEST_F(KorvaneAppTest, FirstStartWritesTheBackgroundColourAndStartsInChinese) {
-  int languageSeen = 0;
-  EXPECT_EQ(Run({[&](CDuiHandlerMain& main, CDuiDialog&) { languageSeen = main.Context().dui->LanguageId(); }}), 0);
-  EXPECT_EQ(languageSeen, kLangChinese);
+TEST_F(KorvaneAppTest, FirstStartWritesTheBackgroundColourAndStoresNoLanguage) {
+  EXPECT_EQ(Run({[&](CDuiHandlerMain&, CDuiDialog&) {}}), 0);
   EXPECT_EQ(Stored("BkColor").toInt(), 0x843400);
-  EXPECT_FALSE(Stored("DuiLanguage").isValid());  // read with its default, not written
+  // Only the user's choice is stored; until then each start follows the locale.
+  EXPECT_FALSE(Stored("DuiLanguage").isValid());
+}
+
+// With no stored choice the interface speaks the locale's language: the
+// first of LC_ALL, LC_MESSAGES and LANG that is set decides.
+TEST_F(KorvaneAppTest, FirstStartFollowsTheLocale) {
+  struct Case {
+    std::map<std::string, std::string> environment;
+    int language;
+  };
+  const Case cases[] = {
+      {{{"LANG", "en_US.UTF-8"}}, kLangEnglish},
+      {{{"LANG", "zh_CN.UTF-8"}}, kLangChinese},
+      {{{"LANG", "zh_TW.UTF-8"}}, kLangChinese},
+      {{{"LANG", "zh"}}, kLangChinese},
+      {{{"LANG", "de_DE.UTF-8"}}, kLangEnglish},
+      {{{"LANG", "C"}}, kLangEnglish},
+      {{{"LANG", "POSIX"}}, kLangEnglish},
+      {{{"LANG", "C.UTF-8"}}, kLangEnglish},
+      {{}, kLangEnglish},
+      {{{"LANG", ""}}, kLangEnglish},
+      {{{"LANG", "zh_CN.UTF-8"}, {"LC_MESSAGES", "en_GB.UTF-8"}}, kLangEnglish},
+      {{{"LANG", "en_US.UTF-8"}, {"LC_MESSAGES", "zh_CN.UTF-8"}}, kLangChinese},
+      {{{"LANG", "en_US.UTF-8"}, {"LC_MESSAGES", "en_US.UTF-8"}, {"LC_ALL", "zh_CN.GB18030"}}, kLangChinese},
+      {{{"LANG", "zh_CN.UTF-8"}, {"LC_MESSAGES", "zh_CN.UTF-8"}, {"LC_ALL", "C"}}, kLangEnglish},
+      {{{"LANG", "zh_CN.UTF-8"}, {"LC_ALL", ""}}, kLangChinese},  // an empty LC_ALL is unset
+  };
+  for (const Case& c : cases) {
+    std::string described;
+    for (const auto& [name, value] : c.environment) described += name + "=" + value + " ";
+    SCOPED_TRACE(described);
+    locale = c.environment;
+    passes = 0;
+    int languageSeen = 0;
+    std::string title;
+    Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+      languageSeen = main.Context().dui->LanguageId();
+      title = main.Context().dui->LookupText("UI_MENU_LANGUAGE");
+    }});
+    EXPECT_EQ(languageSeen, c.language);
+    EXPECT_EQ(title, LanguageTable::ForLanguageId(c.language).LookupText("UI_MENU_LANGUAGE"));
+    EXPECT_FALSE(Stored("DuiLanguage").isValid());
+  }
+}
+
+// Once the user has chosen, the choice holds whatever the locale says.
+TEST_F(KorvaneAppTest, AStoredChoiceWinsOverTheLocale) {
+  for (const int stored : {kLangEnglish, kLangChinese}) {
+    for (const char* lang : {"zh_CN.UTF-8", "en_US.UTF-8", "C"}) {
+      SCOPED_TRACE(std::string(lang) + " with " + std::to_string(stored) + " stored");
+      Store("DuiLanguage", stored);
+      locale = {{"LANG", lang}, {"LC_ALL", lang}};
+      passes = 0;
+      int languageSeen = 0;
+      Run({[&](CDuiHandlerMain& main, CDuiDialog&) { languageSeen = main.Context().dui->LanguageId(); }});
+      EXPECT_EQ(languageSeen, stored);
+    }
+  }
+}
+
+// The menu names each language in itself, whichever language it is shown
+// in; the running language is ticked until the user chooses one.
+TEST_F(KorvaneAppTest, TheLanguageMenuNamesEachLanguageInItself) {
+  for (const char* lang : {"en_US.UTF-8", "zh_CN.UTF-8"}) {
+    SCOPED_TRACE(lang);
+    locale = {{"LANG", lang}};
+    passes = 0;
+    Run({[&](CDuiHandlerMain& main, CDuiDialog& d) {
+      EXPECT_EQ(d.FindControl("item_english")->GetText(), "English");
+      EXPECT_EQ(d.FindControl("item_chinese")->GetText(), "\xE4\xB8\xAD\xE6\x96\x87");  // 中文
+      const bool chinese = main.Context().app.language == kLangChinese;
+      EXPECT_EQ(d.FindControl("item_chinese")->GetCheck(), chinese);
+      EXPECT_EQ(d.FindControl("item_english")->GetCheck(), !chinese);
+    }});
+  }
+}
+
+// The question comes in the language being left: the user reads it in the
+// language they have been using.
+TEST_F(KorvaneAppTest, TheSwitchIsConfirmedInTheLanguageBeingLeft) {
+  struct Case {
+    const char* lang;
+    const char* entry;
+    int leaving;
+  };
+  for (const Case& c : {Case{"en_US.UTF-8", "item_chinese", kLangEnglish}, Case{"zh_CN.UTF-8", "item_english", kLangChinese}}) {
+    SCOPED_TRACE(c.lang);
+    locale = {{"LANG", c.lang}};
+    boxes.clear();
+    passes = 0;
+    answer = [](const std::string&) { return IDNO; };
+    Run({[&](CDuiHandlerMain&, CDuiDialog& d) {
+      d.FindControl(c.entry)->Action()->trigger();
+      test::Pump();
+    }});
+    ASSERT_EQ(boxes.size(), 1u);
+    const LanguageTable left = LanguageTable::ForLanguageId(c.leaving);
+    EXPECT_EQ(boxes[0].text, left.LookupText("ChangeLanguageNotify"));
+    EXPECT_EQ(boxes[0].title, left.LookupText("MessageBoxTitle"));
+    QSettings(QString::fromStdString(SettingsFilePath()), QSettings::IniFormat).remove("DuiLanguage");
+  }
 }
 
 TEST_F(KorvaneAppTest, AStoredColourIsKeptAndAStoredLanguageIsUsed) {

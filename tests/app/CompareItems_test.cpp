@@ -9,6 +9,7 @@
 #include "app/CPropertyGridCtrl.h"
 #include "app/CPropertyItem.h"
 #include "core/eval/GridModel.h"
+#include "core/text/TextFormat.h"
 
 namespace korvane {
 namespace {
@@ -78,6 +79,17 @@ TEST_F(CompareItemsTest, DifferingItemsAreLoggedAndMarkedAndTheProjectStays) {
 
     EXPECT_TRUE(RowMarked(main, "cfgVersion"));
     EXPECT_FALSE(RowMarked(main, "pdSvid"));
+    // The device's value is in the row's tooltip and, for the current row, in the pane.
+    const std::string onTool = FormatText(Text("GRID_TOOL_VALUE"), "3");
+    CPropertyGridCtrl* grid = main.PropertyGrid();
+    CPropertyItem* versionRow = grid->ViewItemFor(Item(main, "cfgVersion"));
+    EXPECT_EQ(versionRow->toolTip(CPropertyItem::kValue).toStdString(), onTool);
+    EXPECT_NE(versionRow->toolTip(CPropertyItem::kCaption).toStdString().find(onTool), std::string::npos);
+    grid->Tree()->setCurrentItem(versionRow);
+    EXPECT_EQ(grid->DescriptionDeviceValue().toStdString(), onTool);
+    grid->Tree()->setCurrentItem(grid->ViewItemFor(Item(main, "pdSvid")));
+    EXPECT_EQ(grid->DescriptionDeviceValue().toStdString(), "");
+    EXPECT_EQ(grid->ViewItemFor(Item(main, "pdSvid"))->toolTip(CPropertyItem::kValue).toStdString(), "");
     EXPECT_TRUE(NodeMarked(main, "cfgVersion"));
     EXPECT_TRUE(NodeMarked(main, "ledBrightness"));
     EXPECT_TRUE(NodeMarked(main, "ledSettings")) << "the group above a differing item";
@@ -119,6 +131,11 @@ TEST_F(CompareItemsTest, AMatchingDeviceGetsOneDarkBlueLine) {
     Edit(main, "cfgVersion", "9");
     CompareWith(main, "Chip");
     ASSERT_EQ(main.Session().differingItems.size(), 1u);
+    // The pane says which device holds the other value.
+    main.OnDuiMessage(0, "selectitem", 0, 0, reinterpret_cast<LPARAM>(Item(main, "sysInfo")));
+    CPropertyGridCtrl* grid = main.PropertyGrid();
+    grid->Tree()->setCurrentItem(grid->ViewItemFor(Item(main, "cfgVersion")));
+    EXPECT_EQ(grid->DescriptionDeviceValue().toStdString(), FormatText(Text("GRID_CHIP_VALUE"), "3"));
     const size_t lines = LogLines(main).size();
     play["dlg_select_oprator_type"] = [](CDuiDialog& d) { return Cancel(d); };
     EXPECT_EQ(Click(main, "compareitems"), 0);

@@ -6,6 +6,8 @@
 
 #include "DeviceFixture.h"
 #include "app/CConfigTreeCtrl.h"
+#include "app/CPropertyGridCtrl.h"
+#include "app/CPropertyItem.h"
 #include "core/eval/GridModel.h"
 
 namespace korvane {
@@ -24,7 +26,7 @@ class DeviceScreenshots : public DeviceFixture {
     d.resize(1180, 780);
     d.show();
     if (!LoadChip(main)) return false;
-    main.UpdateTitle(main.Context().dui->LookupText("NewProject"));
+    main.ShowProjectTitle();
     return true;
   }
 };
@@ -72,6 +74,10 @@ TEST_F(DeviceScreenshots, ComparedItems) {
         EXPECT_NE(Click(main, "compareitems"), 0);
         // The red nodes show better without the selection's band over one of them.
         if (auto* tree = main.ConfigTree()) tree->clearSelection();
+        // The pane tells the programmer's value of the current row.
+        CPropertyGridCtrl* grid = main.PropertyGrid();
+        grid->Tree()->setCurrentItem(grid->ViewItemFor(Item(main, "cfgVersion")));
+        main.ShowProjectTitle();
         test::Pump();
         QDir().mkpath(dir);
         EXPECT_TRUE(d.grab().save(dir + "/compare-items-en.png"));

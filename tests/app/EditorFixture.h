@@ -2,6 +2,8 @@
 // The editor as the user drives it: the main window of a whole application
 // run, with the device-type dialog answered by a script and helpers that
 // select tree nodes and type into the grid.
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include <QComboBox>
@@ -120,6 +122,14 @@ class EditorFixture : public AppFixture {
   }
 
   std::string ProjectPath(const char* file) const { return projects.filePath(file).toStdString(); }
+
+  // What a saved file holds (empty when there is none).
+  static std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
 
   QTemporaryDir projects;
   TypeScript selectType;

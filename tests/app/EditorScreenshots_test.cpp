@@ -17,7 +17,9 @@ using test::EditorFixture;
 
 class EditorScreenshots : public EditorFixture {
  protected:
-  void Take(int languageId, const char* file) {
+  // file: the whole window; paneFile (when given): the grid with its
+  // description pane, the current row's range and default in it.
+  void Take(int languageId, const char* file, const char* paneFile = nullptr) {
     const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "KORVANE_SCREENSHOT_DIR is not set";
     QSettings(QString::fromStdString(SettingsFilePath()), QSettings::IniFormat).setValue("DuiLanguage/Value", languageId);
@@ -31,16 +33,24 @@ class EditorScreenshots : public EditorFixture {
       TypeValue(main, "pdoCount", "4");
       CPropertyGridCtrl* grid = main.PropertyGrid();
       grid->Tree()->setColumnWidth(0, 260);
-      grid->Tree()->setCurrentItem(grid->ViewItemFor(Item(main, "pdo2Volt")));
+      grid->Tree()->setCurrentItem(grid->ViewItemFor(Item(main, "pdoCount")));
       main.SetStatusText(main.Context().dui->LookupText("NewProject"), 0xC80000);
       test::Pump();
       QDir().mkpath(dir);
       EXPECT_TRUE(d.grab().save(dir + "/" + file));
+      if (paneFile) {
+        SelectNode(main, "ledSettings");
+        TypeValue(main, "ledBrightness", "75");
+        grid->Tree()->setCurrentItem(grid->ViewItemFor(Item(main, "ledBrightness")));
+        grid->resize(640, 420);
+        test::Pump();
+        EXPECT_TRUE(grid->grab().save(dir + "/" + paneFile));
+      }
     }});
   }
 };
 
-TEST_F(EditorScreenshots, English) { Take(kLangEnglish, "editor-en.png"); }
+TEST_F(EditorScreenshots, English) { Take(kLangEnglish, "editor-en.png", "grid-pane-en.png"); }
 TEST_F(EditorScreenshots, Chinese) { Take(kLangChinese, "editor-zh.png"); }
 
 }  // namespace

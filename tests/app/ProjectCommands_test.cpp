@@ -19,13 +19,6 @@ namespace {
 using test::EditorFixture;
 namespace fs = std::filesystem;
 
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string Title(CDuiHandlerMain& main) { return main.MainDialog()->FindControl("title")->GetText(); }
 
 class ProjectCommandsTest : public EditorFixture {};
@@ -40,7 +33,8 @@ TEST_F(ProjectCommandsTest, NewEditSaveAsAndReopenKeepTheValueAndTheCodeFile) {
     EXPECT_EQ(desc.functionName, "PB_2C1A");
     EXPECT_EQ(main.Session().newProjectUnsaved, 1);
     EXPECT_EQ(desc.modified, 1);
-    EXPECT_NE(Title(main).find("(" + Text("NewProject") + ")"), std::string::npos) << Title(main);
+    // Unsaved from the start: nothing of it is in a file yet.
+    EXPECT_NE(Title(main).find("(" + Text("NewProject") + "*)"), std::string::npos) << Title(main);
 
     SelectNode(main, "ledSettings");
     TypeValue(main, "ledBrightness", "75");
@@ -58,7 +52,7 @@ TEST_F(ProjectCommandsTest, NewEditSaveAsAndReopenKeepTheValueAndTheCodeFile) {
     EXPECT_EQ(main.Session().newProjectUnsaved, 0);
     EXPECT_EQ(desc.path, project);
     EXPECT_EQ(desc.modified, 0);
-    EXPECT_NE(Title(main).find("(" + project + ")"), std::string::npos) << Title(main);
+    EXPECT_NE(Title(main).find("(charger.xml)"), std::string::npos) << Title(main);
     EXPECT_EQ(Item(main, "ledBrightness")->value, "75");
     // The group being edited is shown again.
     EXPECT_EQ(Shown(main, "ledBrightness"), "75");
@@ -95,7 +89,10 @@ TEST_F(ProjectCommandsTest, SaveAsNeverReplacesACodeFileBesideTheProject) {
   EXPECT_EQ(FileText(ProjectPath("mine.hex")), "my own code");
 }
 
-TEST_F(ProjectCommandsTest, SaveAsOfAnOpenedProjectWritesACopyAndKeepsThePath) {
+// Save As moves the project to the file it wrote: the title names that
+// file, and the next save goes there, never back into the old file the user
+// meant to keep as it was.
+TEST_F(ProjectCommandsTest, SaveAsOfAnOpenedProjectMovesItToTheNewFile) {
   const std::string first = ProjectPath("first.xml");
   const std::string copy = ProjectPath("copy.xml");
   Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
@@ -104,15 +101,21 @@ TEST_F(ProjectCommandsTest, SaveAsOfAnOpenedProjectWritesACopyAndKeepsThePath) {
     Click(main, "saveas");
     SelectNode(main, "ledSettings");
     TypeValue(main, "ledBrightness", "47");
+    const ConfigItem* root = main.Description().root.get();
     nextFile = copy;
     Click(main, "saveas");
-    // Only a new project moves to the file it is saved to.
-    EXPECT_EQ(main.Description().path, first);
-    EXPECT_NE(Title(main).find("(" + first + ")"), std::string::npos);
+    EXPECT_EQ(main.Description().path, copy);
+    EXPECT_EQ(main.Description().root.get(), root) << "an opened project is not read again";
+    EXPECT_EQ(main.Description().modified, 0);
+    EXPECT_NE(Title(main).find("(copy.xml)"), std::string::npos) << Title(main);
     EXPECT_TRUE(fs::exists(ProjectPath("copy.hex")));
+    TypeValue(main, "ledBrightness", "48");
+    nextFile.clear();
+    Click(main, "save");
   }});
-  EXPECT_NE(FileText(copy).find("value=\"47\""), std::string::npos);
+  EXPECT_NE(FileText(copy).find("value=\"48\""), std::string::npos);
   EXPECT_EQ(FileText(first).find("value=\"47\""), std::string::npos);
+  EXPECT_EQ(FileText(first).find("value=\"48\""), std::string::npos);
 }
 
 TEST_F(ProjectCommandsTest, AProjectOpenedAfterAnUnsavedNewIsNoNewProject) {
@@ -125,9 +128,12 @@ TEST_F(ProjectCommandsTest, AProjectOpenedAfterAnUnsavedNewIsNoNewProject) {
     ASSERT_EQ(main.Session().newProjectUnsaved, 1);
     Click(main, "open");  // first.xml, the changes of the new one dropped
     EXPECT_EQ(main.Session().newProjectUnsaved, 0);
+    const ConfigItem* root = main.Description().root.get();
     nextFile = ProjectPath("second.xml");
     Click(main, "saveas");
-    EXPECT_EQ(main.Description().path, first);
+    // Saved as the opened project it is: not read back as a new one would be.
+    EXPECT_EQ(main.Description().root.get(), root);
+    EXPECT_EQ(main.Description().path, nextFile);
     EXPECT_EQ(main.Description().chipName, "KV3102");
   }});
 }

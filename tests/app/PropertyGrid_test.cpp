@@ -8,6 +8,7 @@
 #include "EditorFixture.h"
 #include "app/AppContext.h"
 #include "core/eval/GridModel.h"
+#include "core/text/TextFormat.h"
 
 namespace korvane {
 namespace {
@@ -228,6 +229,64 @@ TEST_F(PropertyGridTest, ThePaneDescribesTheCurrentRowWithItsBytes) {
     EXPECT_EQ(grid->DescriptionText().toStdString(), item->descript + "\ndata=0x3C");
     TypeValue(main, "ledBrightness", "100");
     EXPECT_EQ(grid->DescriptionText().toStdString(), item->descript + "\ndata=0x64");
+  }});
+}
+
+// Beside its description the pane names the item as the command line and
+// the project file know it, the range the end of editing holds it to, and
+// the value the installed chip gives it, whatever the project holds now.
+TEST_F(PropertyGridTest, ThePaneNamesTheItemItsRangeAndItsDefault) {
+  struct Case {
+    const char* group;
+    const char* item;
+    const char* range;  // "" when the row has none
+    const char* defaultValue;
+  };
+  const Case cases[] = {
+      {"ledSettings", "ledBrightness", "10 ~ 100", "60"},   // min and max
+      {"advanced", "usbAThreshold", "0 ~ 255", "50"},       // a number row: its 8-bit field
+      {"sysInfo", "pdSvid", "0x0000 ~ 0xFFFF", "0x3E5A"},   // a two-byte hexadecimal row
+      {"sysInfo", "portMask", "", "101"},                   // a binary row has no range
+      {"ledSettings", "ledMode", "", "Breath"},             // a list: its option's name
+  };
+  const std::string project = ProjectPath("pane.xml");
+  auto expected = [&](const Case& c) {
+    std::string line = FormatText(Text("GRID_NAME"), c.item);
+    if (*c.range) line += "    " + FormatText(Text("GRID_RANGE"), c.range);
+    return line + "    " + FormatText(Text("GRID_DEFAULT"), c.defaultValue);
+  };
+  auto look = [&](CDuiHandlerMain& main) {
+    CPropertyGridCtrl* grid = main.PropertyGrid();
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.item);
+      SelectNode(main, c.group);
+      grid->Tree()->setCurrentItem(grid->ViewItemFor(Item(main, c.item)));
+      EXPECT_EQ(grid->DescriptionDetails().toStdString(), expected(c));
+      EXPECT_EQ(grid->DescriptionDeviceValue().toStdString(), "");
+    }
+  };
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    NewProject(main);
+    look(main);
+    // A group row is described by its text alone.
+    SelectNode(main, "pdSettings");
+    CPropertyGridCtrl* grid = main.PropertyGrid();
+    grid->Tree()->setCurrentItem(grid->ViewItemFor(Item(main, "pdoList")));
+    ASSERT_NE(grid->CurrentViewItem(), nullptr);
+    EXPECT_EQ(grid->DescriptionDetails().toStdString(), "");
+    // The default stays what the chip gives, in the project and after it is saved and opened again.
+    SelectNode(main, "ledSettings");
+    TypeValue(main, "ledBrightness", "75");
+    ChooseOption(main, "ledMode", "Blink");
+    nextFile = project;
+    Click(main, "save");
+  }});
+  nextFile = project;
+  Run({[&](CDuiHandlerMain& main, CDuiDialog&) {
+    Click(main, "open");
+    ASSERT_TRUE(main.Description().HasTree());
+    EXPECT_EQ(Item(main, "ledBrightness")->value, "75");
+    look(main);
   }});
 }
 

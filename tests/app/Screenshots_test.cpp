@@ -18,7 +18,8 @@ using test::AppFixture;
 
 class Screenshots : public AppFixture {
  protected:
-  void Take(int languageId, const char* file, const char* hexFile = nullptr, const char* boxFile = nullptr) {
+  void Take(int languageId, const char* file, const char* hexFile = nullptr, const char* boxFile = nullptr,
+            const char* aboutFile = nullptr) {
     const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "KORVANE_SCREENSHOT_DIR is not set";
     AppSettings().WriteInt("DuiLanguage", languageId);
@@ -26,7 +27,7 @@ class Screenshots : public AppFixture {
       d.resize(1180, 780);
       ChipDescription& description = main.Description();
       description.NewDescription("KV5210", "ADP_65W", main.ConfigTree());
-      main.UpdateTitle(main.Context().dui->LookupText("NewProject"));
+      main.ShowProjectTitle();
       if (auto* tree = main.ConfigTree(); tree && tree->topLevelItemCount() > 0) {
         tree->expandToDepth(1);
         tree->setCurrentItem(tree->topLevelItem(0)->child(0));
@@ -52,6 +53,15 @@ class Screenshots : public AppFixture {
         test::Pump();
         EXPECT_TRUE(d.grab().save(dir + "/" + hexFile));
       }
+      if (aboutFile) {
+        onDialog = [&](CDuiDialog& about) {
+          about.show();
+          test::Pump();
+          EXPECT_TRUE(about.grab().save(dir + "/" + aboutFile));
+          return 1;
+        };
+        Click(main, "about");
+      }
       if (boxFile) {
         answer = [&](const std::string&) {
           CDuiDialog* box = main.Context().dui->FindDialog("dlg_msgbox");
@@ -68,7 +78,7 @@ class Screenshots : public AppFixture {
   }
 };
 
-TEST_F(Screenshots, English) { Take(kLangEnglish, "main-en.png", "hex-en.png", "msgbox-en.png"); }
+TEST_F(Screenshots, English) { Take(kLangEnglish, "main-en.png", "hex-en.png", "msgbox-en.png", "about-en.png"); }
 TEST_F(Screenshots, Chinese) { Take(kLangChinese, "main-zh.png"); }
 
 }  // namespace

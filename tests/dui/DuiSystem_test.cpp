@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@
 #include <QTimer>
 
 #include "support/GuiTestApp.h"
+#include "core/text/TextFormat.h"
 #include "dui/CDuiControl.h"
 #include "dui/CDuiDialog.h"
 #include "dui/CDuiDialogHandler.h"
@@ -551,6 +553,80 @@ TEST(DuiFileFilter, WindowsFiltersBecomeQtFilters) {
       {"", ""},
   };
   for (const auto& [windows, qt] : cases) EXPECT_EQ(QtFileFilter(windows).toStdString(), qt) << windows;
+}
+
+// A save dialog that picked an existing file replaces it only when the user
+// agrees; otherwise the dialog comes back with that name in it.
+TEST(DuiSaveDialog, AnExistingFileIsReplacedOnlyWhenTheUserAgrees) {
+  QTemporaryDir dir;
+  const std::string existing = dir.filePath("there.xml").toStdString();
+  const std::string fresh = dir.filePath("new.xml").toStdString();
+  { QFile f(QString::fromStdString(existing)); ASSERT_TRUE(f.open(QIODevice::WriteOnly)); }
+  struct Case {
+    const char* what;
+    bool overwritePrompt;
+    std::vector<std::string> picks;  // what the dialog returns each time; "" cancels
+    std::vector<bool> answers;       // the replies to the question, in order
+    bool chosen;
+    std::string path;
+    std::vector<std::string> namesShown;  // the dialog's name field each time
+    size_t asked;
+  };
+  const Case cases[] = {
+      {"a new name", true, {fresh}, {}, true, fresh, {"start.xml"}, 0},
+      {"an existing name, replaced", true, {existing}, {true}, true, existing, {"start.xml"}, 1},
+      {"an existing name refused, then a new one", true, {existing, fresh}, {false}, true, fresh,
+       {"start.xml", existing}, 1},
+      {"refused, then cancelled", true, {existing, ""}, {false}, false, "", {"start.xml", existing}, 1},
+      {"cancelled", true, {""}, {}, false, "", {"start.xml"}, 0},
+      {"no question asked for", false, {existing}, {}, true, existing, {"start.xml"}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FileDialogRequest request;
+    request.initialName = "start.xml";
+    request.overwritePrompt = c.overwritePrompt;
+    size_t run = 0, asked = 0;
+    std::vector<std::string> namesShown;
+    std::string path = "unset";
+    const bool chosen = ChooseSavePath(
+        request,
+        [&](const FileDialogRequest& r, std::string* p) {
+          namesShown.push_back(r.initialName);
+          if (run >= c.picks.size() || c.picks[run].empty()) return false;
+          *p = c.picks[run++];
+          return true;
+        },
+        [&](const std::string& p) {
+          EXPECT_EQ(p, existing);
+          return asked < c.answers.size() && c.answers[asked++];
+        },
+        &path);
+    EXPECT_EQ(chosen, c.chosen);
+    if (c.chosen) {
+      EXPECT_EQ(path, c.path);
+    }
+    EXPECT_EQ(namesShown, c.namesShown);
+    EXPECT_EQ(asked, c.asked);
+  }
+}
+
+// The question names the file in the program's language and offers Yes
+// first, so that Enter replaces the file the user has just chosen.
+TEST_F(DuiSystemTest, TheReplaceQuestionNamesTheFileAndOffersYesFirst) {
+  std::string text;
+  bool yesIsDefault = false;
+  hook = [&](CDuiDialog& d) {
+    text = d.FindControl("msgbox.text")->GetText();
+    EXPECT_TRUE(d.FindControl("msgbox.type.4")->IsVisible());
+    yesIsDefault = static_cast<QPushButton*>(d.FindControl("msgbox.type.4.yes")->Widget())->isDefault();
+    return IDNO;
+  };
+  EXPECT_FALSE(system->AskToReplace("/tmp/p/a.xml"));
+  EXPECT_EQ(text, FormatText(system->LookupText("FILE_EXIST_MESSAGE"), "/tmp/p/a.xml"));
+  EXPECT_TRUE(yesIsDefault);
+  hook = [](CDuiDialog&) { return IDYES; };
+  EXPECT_TRUE(system->AskToReplace("/tmp/p/a.xml"));
 }
 
 TEST(DuiInstanceChannel, ASecondStartBringsTheFirstToTheFront) {

@@ -18,7 +18,9 @@ const char* const kLanguages[] = {"en-us", "zh-cn"};
 const std::set<std::string> kFormatKeys = {
     "ReadFileError", "DecodeFileLengthError", "WriteFileError", "FILE_EXIST_MESSAGE",
     "DescriptionTooLargeError", "DescriptionTooDeepError",
-    "Dev-Connected", "Dev-Disconnect",        "OpenComPortError",      "CHECKSUM_MISMATCH", "COMPARE_ITEMS_BYTES"};
+    "Dev-Connected", "Dev-Disconnect",        "OpenComPortError",      "CHECKSUM_MISMATCH", "COMPARE_ITEMS_BYTES",
+    // the About box and the grid's description pane
+    "ABOUT_VERSION", "ABOUT_DATA_DIR", "GRID_NAME", "GRID_RANGE", "GRID_DEFAULT", "GRID_TOOL_VALUE", "GRID_CHIP_VALUE"};
 
 std::vector<std::string> RequiredKeys() {
   std::vector<std::string> keys = {
@@ -51,7 +53,10 @@ std::vector<std::string> RequiredKeys() {
       "COMMAND_WRITE_BURN_CONF_REQ", "COMMAND_READ_CHECK_REQ", "COMMAND_READ_TOOL_INFO_REQ",
       "COMMAND_READ_CHIP_INFO_REQ", "COMMAND_UNKNOWN_REQ",
       // the item comparison with the device
-      "COMPARE_ITEMS_MATCH", "COMPARE_ITEMS_BYTES"};
+      "COMPARE_ITEMS_MATCH", "COMPARE_ITEMS_BYTES",
+      // the About box and the grid's description pane
+      "ABOUT_VERSION", "ABOUT_DATA_DIR", "GRID_NAME", "GRID_RANGE", "GRID_DEFAULT", "GRID_TOOL_VALUE",
+      "GRID_CHIP_VALUE"};
   for (const char* area : {"CONF", "CODE", "OPTION"}) {
     const std::string a = area;
     for (const std::string& key : {"PC_" + a + "_CHECKSUM", "ARM_" + a + "_CHECKSUM",
